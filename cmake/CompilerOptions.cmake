@@ -1,0 +1,15 @@
+# Warnings and sanitizers shared by every target of the project.
+
+function(rastero_apply_options target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 $<$<BOOL:${RASTERO_WERROR}>:/WX>)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
+                           $<$<BOOL:${RASTERO_WERROR}>:-Werror>)
+  endif()
+endfunction()
+
+if(RASTERO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

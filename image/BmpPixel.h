@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+namespace rastero {
+
+// One colour in the byte order of a BMP palette entry and a 32-bit pixel: blue, green, red, alpha.
+struct BmpPixel {
+    uint8_t blue;
+    uint8_t green;
+    uint8_t red;
+    uint8_t alpha;
+};
+
+static_assert(sizeof(BmpPixel) == 4, "BmpPixel must be exactly the four bytes of a palette entry");
+
+// White with alpha 0 fills new pixels and stands in for a missing palette entry.
+constexpr BmpPixel WhitePixel{255, 255, 255, 0};
+
+// Colour comparisons look at red, green and blue only, never at alpha.
+inline bool SameColor(const BmpPixel& a, const BmpPixel& b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+inline bool SamePixel(const BmpPixel& a, const BmpPixel& b) {
+    return SameColor(a, b) && a.alpha == b.alpha;
+}
+
+}  // namespace rastero
