@@ -20,4 +20,10 @@ cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
+stage "32-bit ARM Linux build, unit tests under qemu-arm"
+cmake -S . -B build/arm -DCMAKE_BUILD_TYPE=Release -DRASTERO_WERROR=ON \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/arm-linux-gnueabi.cmake
+cmake --build build/arm -j "$jobs"
+ctest --test-dir build/arm --output-on-failure -j "$jobs"
+
 stage "all tests passed"
