@@ -29,7 +29,9 @@ public:
     ~BmpImage();
 
     // A deep copy whose resolution passes through whole dots per inch. Reading the source's
-    // resolution may store the default in it, so the source is not const.
+    // resolution may store the default in it, so the source is not const. Storage that cannot be
+    // obtained leaves the copy a valid image, but 1 x 1 white or at depth 24: callers that
+    // must know compare the sizes.
     BmpImage(BmpImage& source);
     BmpImage(const BmpImage&) = delete;
     BmpImage& operator=(const BmpImage&) = delete;
