@@ -101,8 +101,13 @@ private:
     int32_t depth;
     int32_t width;
     int32_t height;
-    std::unique_ptr<BmpPixel*[]> columns;
+    // `columns` points at `columnStore` once the image has been resized; a default image keeps its
+    // one pixel inline, so construction needs no storage and cannot fail.
+    BmpPixel** columns;
+    std::unique_ptr<BmpPixel*[]> columnStore;
     std::unique_ptr<BmpPixel[]> pixelStore;
+    BmpPixel inlinePixel;
+    BmpPixel* inlineColumn;
     std::unique_ptr<BmpPixel[]> palette;
     int32_t xPixelsPerMeter;
     int32_t yPixelsPerMeter;

@@ -5,8 +5,7 @@
 #include <cmath>
 
 // Rescaled pixels must come out bit for bit the same everywhere, so every sum and product below
-// is written in the order it is computed, and this file is built without contraction into fused
-// multiply-adds.
+// is written in the order it is computed (and the build forbids fused multiply-adds).
 
 namespace rastero {
 
