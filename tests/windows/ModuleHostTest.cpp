@@ -122,7 +122,7 @@ std::string Narrow(const std::wstring& text) {
     return out;
 }
 
-class ModuleHost : public ::testing::Test {
+class WindowsModuleHost : public ::testing::Test {
 protected:
     void SetUp() override {
         // Every name below must be one the system code page holds.
@@ -154,13 +154,13 @@ protected:
     std::wstring folder;
 };
 
-TEST_F(ModuleHost, ExportIsFoundByNameAndByOrdinalOne) {
+TEST_F(WindowsModuleHost, ExportIsFoundByNameAndByOrdinalOne) {
     EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(1))),
               reinterpret_cast<void*>(pixelate));
     EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(2)), nullptr);
 }
 
-TEST_F(ModuleHost, PixelatesFilesWithWideNames) {
+TEST_F(WindowsModuleHost, PixelatesFilesWithWideNames) {
     struct Case {
         const char* name;
         std::wstring input;
@@ -181,7 +181,7 @@ TEST_F(ModuleHost, PixelatesFilesWithWideNames) {
     }
 }
 
-TEST_F(ModuleHost, ReplacesAnExistingOutputAndLeavesNothingElse) {
+TEST_F(WindowsModuleHost, ReplacesAnExistingOutputAndLeavesNothingElse) {
     ASSERT_TRUE(WriteBytes(folder + L"in.bmp", File(PatternColor)));
     ASSERT_TRUE(WriteBytes(folder + L"out.bmp", std::vector<uint8_t>(100000, 0xAB)));
     EXPECT_EQ(pixelate((folder + L"in.bmp").c_str(), (folder + L"out.bmp").c_str(), 0, 0, 40, 40), 999);
@@ -191,18 +191,26 @@ TEST_F(ModuleHost, ReplacesAnExistingOutputAndLeavesNothingElse) {
     EXPECT_EQ(entries, "in.bmp out.bmp ");
 }
 
-TEST_F(ModuleHost, MissingInputGivesOneAndWritesNothing) {
+TEST_F(WindowsModuleHost, MissingInputGivesOneAndWritesNothing) {
     EXPECT_EQ(pixelate((folder + L"missing.bmp").c_str(), (folder + L"out.bmp").c_str(), 0, 0, 40, 40), 1);
     EXPECT_EQ(pixelate(nullptr, (folder + L"out.bmp").c_str(), 0, 0, 40, 40), 1);
     EXPECT_FALSE(Exists(folder + L"out.bmp"));
 }
 
-// "Ā" is not in code page 1252; the system's best fit would turn it into "A" and so name another
-// file. Such a name must fail like a name that does not exist.
-TEST_F(ModuleHost, NamesOutsideTheCodePageReachNoOtherFile) {
+// "Ā" and the full-width backslash are not in code page 1252; the system's best fit would turn
+// them into "A" and "\\" and so name another file, even in another folder. Such names must fail
+// like names that do not exist.
+TEST_F(WindowsModuleHost, NamesOutsideTheCodePageReachNoOtherFile) {
     ASSERT_TRUE(WriteBytes(folder + L"A.bmp", File(PatternColor)));
-    EXPECT_EQ(pixelate((folder + L"\u0100.bmp").c_str(), (folder + L"out.bmp").c_str(), 0, 0, 40, 40), 1);
+    ASSERT_TRUE(CreateDirectoryW((folder + L"sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(folder + L"sub\\in.bmp", File(PatternColor)));
+    for (const wchar_t* name : {L"\u0100.bmp", L"sub\uFF3Cin.bmp"}) {
+        EXPECT_EQ(pixelate((folder + name).c_str(), (folder + L"out.bmp").c_str(), 0, 0, 40, 40), 1)
+            << "input " << Narrow(name);
+    }
     EXPECT_FALSE(Exists(folder + L"out.bmp"));
+    DeleteFileW((folder + L"sub\\in.bmp").c_str());
+    RemoveDirectoryW((folder + L"sub").c_str());
 
     EXPECT_EQ(pixelate((folder + L"A.bmp").c_str(), (folder + L"\u0100.bmp").c_str(), 0, 0, 40, 40), 999);
     EXPECT_TRUE(ReadBytes(folder + L"A.bmp") == File(PatternColor)) << "the input was overwritten";
@@ -211,7 +219,7 @@ TEST_F(ModuleHost, NamesOutsideTheCodePageReachNoOtherFile) {
 
 // Threads started while the module is loaded reach its entry point, and calls on different files
 // run side by side.
-TEST_F(ModuleHost, CallsFromSeveralThreads) {
+TEST_F(WindowsModuleHost, CallsFromSeveralThreads) {
     const std::vector<uint8_t> input = File(PatternColor);
     const std::vector<uint8_t> want = File(MosaicColor);
     std::vector<std::thread> threads;
@@ -240,7 +248,7 @@ std::wstring VersionString(const std::vector<uint8_t>& block, const wchar_t* key
 
 // The resources as the system's own readers see them; scripts/check-windows-module.py checks
 // every value in the file.
-TEST_F(ModuleHost, SystemReadsTheResources) {
+TEST_F(WindowsModuleHost, SystemReadsTheResources) {
     std::vector<uint8_t> block(GetFileVersionInfoSizeW(ModulePath().c_str(), nullptr));
     ASSERT_FALSE(block.empty());
     ASSERT_TRUE(GetFileVersionInfoW(ModulePath().c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
