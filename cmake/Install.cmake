@@ -17,12 +17,13 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/image ${PROJECT_SOURCE_DIR}/ops ${PROJEC
 set(rastero_installed_targets rastero)
 if(TARGET BrelvinBMPPixelate)
   list(APPEND rastero_installed_targets BrelvinBMPPixelate)
+  # The module's public header, included as "rastero/RasteroPixelate.h".
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/boundary/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 endif()
 install(TARGETS ${rastero_installed_targets} EXPORT RasteroTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-        PUBLIC_HEADER DESTINATION ${RASTERO_INSTALL_INCLUDEDIR})
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(TARGET rastero_tool)
   install(TARGETS rastero_tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -13,11 +13,14 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/staged --config
 file(RENAME ${WORK_DIR}/staged ${WORK_DIR}/prefix)
 set(prefix ${WORK_DIR}/prefix)
 
-foreach(path include/rastero/image/BmpImage.h include/rastero/image/BmpPixel.h include/rastero/ops/Pixelate.h)
+foreach(path include/rastero/image/BmpImage.h include/rastero/image/BmpPixel.h include/rastero/ops/Pixelate.h
+             include/rastero/RasteroPixelate.h)
   if(NOT EXISTS ${prefix}/${path})
     message(FATAL_ERROR "not installed: ${path}")
   endif()
 endforeach()
+run(${prefix}/bin/rastero --version)
+
 file(GLOB_RECURSE package_config ${prefix}/*/RasteroConfig.cmake)
 file(GLOB_RECURSE pkgconfig_file ${prefix}/*/rastero.pc)
 if(NOT package_config OR NOT pkgconfig_file)
