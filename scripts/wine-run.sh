@@ -11,14 +11,20 @@ export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 # No windows and no installer dialogs (Mono, Gecko, desktop menus): there is nobody to click them.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
-# Wine derives the Windows code page from the locale; English (United States) gives code page 1252.
-export LC_ALL=C.UTF-8 LANG=en_US.UTF-8
+# Wine derives the Windows locale and code page from the Unix locale; C.UTF-8, which every Debian
+# has, gives English (United States) and code page 1252.
+export LC_ALL=C.UTF-8
 
-wine=$(command -v wine64 || true)
-[ -n "$wine" ] || wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine)
-wineserver=$(command -v wineserver || true)
-[ -n "$wineserver" ] || wineserver=/usr/lib/wine/wineserver64
+# Debian's wine64 package puts its loader and server here, off the PATH.
+find_tool() {
+  for candidate in "/usr/lib/wine/$1" "$(command -v "$1" || true)" "$(command -v "$2" || true)"; do
+    [ -n "$candidate" ] && [ -x "$candidate" ] && { echo "$candidate"; return; }
+  done
+  echo "wine-run: $1 not found (Debian package wine64)" >&2
+  exit 1
+}
+wine=$(find_tool wine64 wine)
+wineserver=$(find_tool wineserver64 wineserver)
 
 # Several tests may start at once; the first makes the prefix while the others wait for it.
 if [ ! -e "$prefix/.rastero-ready" ]; then
