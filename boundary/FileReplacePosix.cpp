@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <new>
 
 #include "boundary/FileReplace.h"
@@ -12,6 +14,15 @@
 namespace rastero {
 
 namespace {
+
+// A symbolic link is written through, as opening it for writing would: the file it points to is
+// the one replaced, and the link stays.
+std::string ResolvedTarget(const char* target) {
+    struct stat status;
+    if (lstat(target, &status) != 0 || !S_ISLNK(status.st_mode)) return target;
+    const std::unique_ptr<char, void (*)(void*)> resolved(realpath(target, nullptr), std::free);
+    return resolved ? std::string(resolved.get()) : std::string(target);
+}
 
 std::string FolderPrefix(const std::string& target) {
     const auto slash = target.find_last_of('/');
@@ -30,7 +41,7 @@ std::string CandidateName(const std::string& folder, int attempt) {
 
 bool CreateTempFileBeside(const char* target, TempFile& temp) {
     try {
-        const std::string folder = FolderPrefix(target);
+        const std::string folder = FolderPrefix(ResolvedTarget(target));
         // A new file gets what fopen would give it (0666 less the umask); a replaced one its old mode.
         struct stat status;
         const bool exists = stat(target, &status) == 0;
@@ -58,7 +69,13 @@ bool CreateTempFileBeside(const char* target, TempFile& temp) {
     }
 }
 
-bool ReplaceFile(const char* source, const char* target) { return rename(source, target) == 0; }
+bool ReplaceFile(const char* source, const char* target) {
+    try {
+        return rename(source, ResolvedTarget(target).c_str()) == 0;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
 
 bool RemoveFile(const char* path) { return unlink(path) == 0; }
 

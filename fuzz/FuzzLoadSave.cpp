@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "image/BmpImage.h"
+#include "tests/bmpfile/Reloaded.h"
 
 namespace {
 
@@ -80,16 +81,6 @@ void CheckRefused(const BmpImage& image, const uint8_t* data, size_t size) {
             "fallback palette");
 }
 
-BmpPixel Kept(const BmpImage& image, const BmpPixel& pixel) {
-    switch (image.GetDepth()) {
-        case 16: return BmpPixel{static_cast<uint8_t>(pixel.blue & 0xF8), static_cast<uint8_t>(pixel.green & 0xF8),
-                                 static_cast<uint8_t>(pixel.red & 0xF8), 0};
-        case 24: return BmpPixel{pixel.blue, pixel.green, pixel.red, 0};
-        case 32: return pixel;
-        default: return image.PaletteColor(image.NearestPaletteIndex(pixel));
-    }
-}
-
 void CheckRoundTrip(BmpImage& image) {
     Require(image.SaveFile(Files().output.c_str()), "save");
     BmpImage back;
@@ -110,7 +101,7 @@ void CheckRoundTrip(BmpImage& image) {
             uint32_t key;
             std::memcpy(&key, &pixel, sizeof key);
             auto found = kept.find(key);
-            if (found == kept.end()) found = kept.emplace(key, Kept(image, pixel)).first;
+            if (found == kept.end()) found = kept.emplace(key, rastero::ReloadedColor(image, pixel)).first;
             Require(Same(back.Column(column)[row], found->second), "reloaded pixel");
         }
     }

@@ -88,19 +88,17 @@ struct Offsets {
     size_t rowsAt;
 };
 
-// What loading an accepted file leaves, worked out a byte at a time: palette entries read as far
-// as the bytes go (the rest of a cut entry keeps the standard colour), later entries white, rows
-// bottom first until the first short one, and at 16 bits a word buffer that repeats after the end.
-inline ImageState AcceptedState(const Bytes& bytes, const Offsets& at) {
-    ImageState state;
-    state.width = static_cast<int32_t>(Little32(bytes, 18));
-    state.height = static_cast<int32_t>(Little32(bytes, 22));
-    state.depth = Little16(bytes, 28);
-    state.xPixelsPerMeter = static_cast<int32_t>(Little32(bytes, 38));
-    state.yPixelsPerMeter = static_cast<int32_t>(Little32(bytes, 42));
-    const auto byteAt = [&](size_t offset, uint8_t otherwise) {
-        return offset < bytes.size() ? bytes[offset] : otherwise;
-    };
+inline uint8_t ByteOr(const Bytes& bytes, size_t offset, uint8_t otherwise) {
+    return offset < bytes.size() ? bytes[offset] : otherwise;
+}
+
+inline BmpPixel& PixelOf(ImageState& state, int32_t x, int32_t y) {
+    return state.pixels[static_cast<size_t>(x) * state.height + y];
+}
+
+// Entries read as far as the bytes go (the rest of a cut entry keeps the standard colour), the
+// entries after the ones the file holds white.
+inline void ExpectedPalette(ImageState& state, const Bytes& bytes, const Offsets& at) {
     state.palette = StandardPalette(state.depth);
     for (int32_t i = 0; i < static_cast<int32_t>(state.palette.size()); ++i) {
         BmpPixel& entry = state.palette[i];
@@ -109,46 +107,63 @@ inline ImageState AcceptedState(const Bytes& bytes, const Offsets& at) {
             continue;
         }
         const size_t offset = at.paletteAt + 4 * static_cast<size_t>(i);
-        entry = BmpPixel{byteAt(offset, entry.blue), byteAt(offset + 1, entry.green), byteAt(offset + 2, entry.red),
-                         byteAt(offset + 3, entry.alpha)};
+        entry = BmpPixel{ByteOr(bytes, offset, entry.blue), ByteOr(bytes, offset + 1, entry.green),
+                         ByteOr(bytes, offset + 2, entry.red), ByteOr(bytes, offset + 3, entry.alpha)};
     }
-    state.pixels.assign(static_cast<size_t>(state.width) * state.height, WhitePixel);
+}
+
+// Rows bottom first until the first short one; it and the rows above stay white.
+inline void ExpectedRows(ImageState& state, const Bytes& bytes, size_t rowsAt) {
     const auto stride = static_cast<size_t>(RowStride(state.width, state.depth));
-    const auto pixel = [&](int32_t x, int32_t y) -> BmpPixel& {
-        return state.pixels[static_cast<size_t>(x) * state.height + y];
-    };
-    if (state.depth != 16) {
-        for (int32_t row = 0; row < state.height; ++row) {
-            const size_t start = at.rowsAt + row * stride;
-            if (start + stride > bytes.size()) break;
-            for (int32_t x = 0; x < state.width; ++x) {
-                pixel(x, state.height - 1 - row) = ReferencePixel(&bytes[start], state.depth, x, state.palette);
-            }
+    for (int32_t row = 0; row < state.height; ++row) {
+        const size_t start = rowsAt + row * stride;
+        if (start + stride > bytes.size()) return;
+        for (int32_t x = 0; x < state.width; ++x) {
+            PixelOf(state, x, state.height - 1 - row) = ReferencePixel(&bytes[start], state.depth, x, state.palette);
         }
-        return state;
     }
+}
+
+// One word at a time: a word that cannot be read leaves the last one, a word cut in half takes
+// the byte that arrived as its low byte.
+inline void ExpectedRows16(ImageState& state, const Bytes& bytes, size_t rowsAt) {
     uint16_t masks[3] = {DefaultRedMask16, DefaultGreenMask16, DefaultBlueMask16};
     if (Little32(bytes, 30) == BI_BITFIELDS) {
         for (int i = 0; i < 3; ++i) {
-            masks[i] = static_cast<uint16_t>(byteAt(54 + 4 * i, masks[i] & 0xFF) |
-                                             byteAt(55 + 4 * i, masks[i] >> 8) << 8);
+            masks[i] = static_cast<uint16_t>(ByteOr(bytes, 54 + 4 * i, masks[i] & 0xFF) |
+                                             ByteOr(bytes, 55 + 4 * i, masks[i] >> 8) << 8);
         }
     }
-    size_t position = at.rowsAt;
+    const auto fill = static_cast<size_t>(RowStride(state.width, 16)) - 2 * static_cast<size_t>(state.width);
+    size_t position = rowsAt;
     uint16_t word = 0;
-    for (int32_t row = 0; row < state.height; ++row) {
-        for (int32_t x = 0; x < state.width; ++x) {
+    for (int32_t row = 0; row < state.height; ++row, position += fill) {
+        for (int32_t x = 0; x < state.width; ++x, position += 2) {
             if (position + 2 <= bytes.size()) {
-                word = static_cast<uint16_t>(bytes[position] | bytes[position + 1] << 8);
+                word = Little16(bytes, position);
             } else if (position < bytes.size()) {
                 word = static_cast<uint16_t>((word & 0xFF00) | bytes[position]);
             }
-            position += 2;
-            pixel(x, state.height - 1 - row) = BmpPixel{ReferenceChannel(word, masks[2]),
-                                                        ReferenceChannel(word, masks[1]),
-                                                        ReferenceChannel(word, masks[0]), 0};
+            PixelOf(state, x, state.height - 1 - row) = BmpPixel{
+                ReferenceChannel(word, masks[2]), ReferenceChannel(word, masks[1]), ReferenceChannel(word, masks[0]), 0};
         }
-        position += stride - 2 * static_cast<size_t>(state.width);
+    }
+}
+
+// What loading an accepted file leaves, worked out a byte at a time.
+inline ImageState AcceptedState(const Bytes& bytes, const Offsets& at) {
+    ImageState state;
+    state.width = static_cast<int32_t>(Little32(bytes, 18));
+    state.height = static_cast<int32_t>(Little32(bytes, 22));
+    state.depth = Little16(bytes, 28);
+    state.xPixelsPerMeter = static_cast<int32_t>(Little32(bytes, 38));
+    state.yPixelsPerMeter = static_cast<int32_t>(Little32(bytes, 42));
+    ExpectedPalette(state, bytes, at);
+    state.pixels.assign(static_cast<size_t>(state.width) * state.height, WhitePixel);
+    if (state.depth == 16) {
+        ExpectedRows16(state, bytes, at.rowsAt);
+    } else {
+        ExpectedRows(state, bytes, at.rowsAt);
     }
     return state;
 }

@@ -8,6 +8,7 @@
 #include "image/ColorMatching.h"
 #include "tests/TestSupport.h"
 #include "tests/bmpfile/BmpFixture.h"
+#include "tests/bmpfile/Reloaded.h"
 
 namespace rastero {
 namespace {
@@ -160,17 +161,6 @@ TEST(WriterTest, UnsetResolutionIsWrittenAs3780AndStaysUnset) {
     }
 }
 
-// What a pixel must read back as after a write at the image's depth.
-BmpPixel RoundTripped(const BmpImage& image, const BmpPixel& pixel) {
-    switch (image.GetDepth()) {
-        case 16: return BmpPixel{static_cast<uint8_t>(pixel.blue & 0xF8), static_cast<uint8_t>(pixel.green & 0xF8),
-                                 static_cast<uint8_t>(pixel.red & 0xF8), 0};
-        case 24: return BmpPixel{pixel.blue, pixel.green, pixel.red, 0};
-        case 32: return pixel;
-        default: return image.PaletteColor(image.NearestPaletteIndex(pixel));
-    }
-}
-
 TEST(WriterTest, RoundTripsAtEveryDepthAndWidth) {
     TempFolder folder;
     const std::string path = folder.File("round.bmp");
@@ -198,7 +188,7 @@ TEST(WriterTest, RoundTripsAtEveryDepthAndWidth) {
             }
             for (int32_t x = 0; x < width; ++x) {
                 for (int32_t y = 0; y < height; ++y) {
-                    const BmpPixel want = RoundTripped(image, image.PixelAt(x, y));
+                    const BmpPixel want = ReloadedColor(image, image.PixelAt(x, y));
                     ASSERT_EQ(back.PixelAt(x, y), want) << name << ": pixel (" << x << ", " << y << ")";
                 }
             }
@@ -212,11 +202,14 @@ TEST(WriterTest, EncodersFillOnlyTheirBytesAndRefuseShortBuffers) {
         int32_t depth;
         int32_t needed;
         bool (BmpImage::*encode)(uint8_t*, int32_t, int32_t) const;
+        bool (BmpImage::*decode)(const uint8_t*, int32_t, int32_t);
     };
     // 9 pixels take 2, 5, 9, 27 and 36 bytes.
-    const Case cases[] = {{"1 bit", 1, 2, &BmpImage::EncodeRow1},    {"4 bits", 4, 5, &BmpImage::EncodeRow4},
-                          {"8 bits", 8, 9, &BmpImage::EncodeRow8},   {"24 bits", 24, 27, &BmpImage::EncodeRow24},
-                          {"32 bits", 32, 36, &BmpImage::EncodeRow32}};
+    const Case cases[] = {{"1 bit", 1, 2, &BmpImage::EncodeRow1, &BmpImage::DecodeRow1},
+                          {"4 bits", 4, 5, &BmpImage::EncodeRow4, &BmpImage::DecodeRow4},
+                          {"8 bits", 8, 9, &BmpImage::EncodeRow8, &BmpImage::DecodeRow8},
+                          {"24 bits", 24, 27, &BmpImage::EncodeRow24, &BmpImage::DecodeRow24},
+                          {"32 bits", 32, 36, &BmpImage::EncodeRow32, &BmpImage::DecodeRow32}};
     for (const Case& c : cases) {
         BmpImage image;
         ASSERT_TRUE(image.SetDepth(c.depth));
@@ -241,8 +234,7 @@ TEST(WriterTest, EncodersFillOnlyTheirBytesAndRefuseShortBuffers) {
                             : &BmpImage::DecodeRow32;
         ASSERT_TRUE((back.*decode)(buffer.data(), c.needed, 1)) << c.name;
         for (int32_t x = 0; x < 9; ++x) {
-            BmpPixel want = RoundTripped(image, image.PixelAt(x, 1));
-            if (c.depth == 24) want.alpha = 0;
+            const BmpPixel want = ReloadedColor(image, image.PixelAt(x, 1));
             EXPECT_EQ(back.PixelAt(x, 1), want) << c.name << " x " << x;
         }
     }
@@ -260,6 +252,18 @@ TEST(WriterTest, SuccessLeavesOnlyTheTargetWithTheModeOfTheOldOne) {
     struct stat status;
     ASSERT_EQ(stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+TEST(WriterTest, SymbolicLinksAreWrittenThrough) {
+    TempFolder folder;
+    WriteFileBytes(folder.File("real.bmp"), {1, 2, 3});
+    ASSERT_EQ(symlink("real.bmp", folder.File("link.bmp").c_str()), 0);
+    BmpImage image;
+    ASSERT_TRUE(image.SaveFile(folder.File("link.bmp").c_str()));
+    struct stat status;
+    ASSERT_EQ(lstat(folder.File("link.bmp").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode)) << "the link stays a link";
+    EXPECT_EQ(ReadFileBytes(folder.File("real.bmp")).size(), 58u) << "the file it points to is replaced";
 }
 
 TEST(WriterTest, MissingFolderIsAFailureAndMakesNoFile) {
