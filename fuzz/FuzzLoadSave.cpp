@@ -4,9 +4,7 @@
 // and folders named on its command line.
 
 #include <dirent.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "image/BmpImage.h"
+#include "tests/bmpfile/BmpFixture.h"
 #include "tests/bmpfile/Reloaded.h"
 
 namespace {
@@ -24,24 +23,10 @@ using rastero::BmpImage;
 using rastero::BmpPixel;
 
 // A folder of our own for the two files each input needs, removed at exit.
-class Scratch {
-public:
-    Scratch() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/rastero-fuzz-XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        if (!mkdtemp(name.data())) std::abort();
-        folder = name.data();
-        input = folder + "/input.bmp";
-        output = folder + "/output.bmp";
-    }
-    ~Scratch() {
-        unlink(input.c_str());
-        unlink(output.c_str());
-        rmdir(folder.c_str());
-    }
-    std::string folder, input, output;
+struct Scratch {
+    rastero::TempFolder folder;
+    std::string input = folder.File("input.bmp");
+    std::string output = folder.File("output.bmp");
 };
 
 Scratch& Files() {
