@@ -127,19 +127,10 @@ public:
 
     void OnShort(BmpImage& image, uint8_t* band, int64_t stride, size_t got, int32_t yShort) {
         const int32_t width = image.GetWidth();
-        const auto whole = static_cast<int64_t>(got) / stride;
-        const auto offset = static_cast<int64_t>(got) % stride;
+        const int64_t whole = static_cast<int64_t>(got) / stride;
+        const int64_t offset = static_cast<int64_t>(got) % stride;
         uint8_t* row = band + whole * stride;
-        const int64_t words = std::min<int64_t>(offset / 2, width);
-        uint16_t word = lastWord;
-        if (words > 0) {
-            word = WordAt(row + 2 * (words - 1));
-        } else if (whole > 0) {
-            word = WordAt(row - stride + 2 * int64_t{width - 1});
-        }
-        if (offset < 2 * int64_t{width} && offset % 2 == 1) {
-            word = static_cast<uint16_t>((word & 0xFF00) | row[offset - 1]);
-        }
+        const uint16_t word = WordAtTheEnd(row, whole > 0 ? row - stride : nullptr, offset, width);
         for (int64_t x = offset / 2; x < width; ++x) {
             row[2 * x] = static_cast<uint8_t>(word);
             row[2 * x + 1] = static_cast<uint8_t>(word >> 8);
@@ -151,6 +142,22 @@ public:
     }
 
 private:
+    // The word buffer once the data ran out `offset` bytes into `row`; `previous` is the row
+    // before it in the same block, if any.
+    uint16_t WordAtTheEnd(const uint8_t* row, const uint8_t* previous, int64_t offset, int32_t width) const {
+        const int64_t words = std::min<int64_t>(offset / 2, width);
+        uint16_t word = lastWord;
+        if (words > 0) {
+            word = WordAt(row + 2 * (words - 1));
+        } else if (previous) {
+            word = WordAt(previous + 2 * int64_t{width - 1});
+        }
+        if (offset < 2 * int64_t{width} && offset % 2 == 1) {
+            word = static_cast<uint16_t>((word & 0xFF00) | row[offset - 1]);
+        }
+        return word;
+    }
+
     const Fetch16& fetch;
     uint16_t lastWord = 0;
 };
