@@ -77,10 +77,11 @@ struct Fetch16 {
     void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
         Apply(WordAt(row + 2 * static_cast<size_t>(x)), pixel);
     }
+    // Only the loader decodes 16 bits, right after its Resize: alpha is 0 and stays so.
     void Apply(uint16_t word, BmpPixel& pixel) const {
-        pixel.red = static_cast<uint8_t>(((word & redMask) >> redShift) * 8);
-        pixel.green = static_cast<uint8_t>(((word & greenMask) >> greenShift) * 8);
-        pixel.blue = static_cast<uint8_t>(((word & blueMask) >> blueShift) * 8);
+        pixel = BmpPixel{static_cast<uint8_t>(((word & blueMask) >> blueShift) * 8),
+                         static_cast<uint8_t>(((word & greenMask) >> greenShift) * 8),
+                         static_cast<uint8_t>(((word & redMask) >> redShift) * 8), 0};
     }
 
     uint16_t redMask, greenMask, blueMask;
@@ -88,10 +89,10 @@ struct Fetch16 {
 };
 
 // Decodes `rows` stored rows, the first being image row yFirst and each next one the row above.
-// Column by column, so each column is written in one run.
+// Column by column, so each column is written in one run. `fetch` is taken by value: a local copy
+// cannot be changed by the byte stores, so its fields stay in registers.
 template <typename Fetch>
-void DecodeBand(BmpImage& image, const uint8_t* band, int64_t stride, int32_t rows, int32_t yFirst,
-                const Fetch& fetch) {
+void DecodeBand(BmpImage& image, const uint8_t* band, int64_t stride, int32_t rows, int32_t yFirst, Fetch fetch) {
     const int32_t width = image.GetWidth();
     for (int32_t x = 0; x < width; ++x) {
         BmpPixel* run = image.Column(x) + yFirst;
@@ -136,7 +137,7 @@ public:
             row[2 * x + 1] = static_cast<uint8_t>(word >> 8);
         }
         DecodeBand(image, row, stride, 1, yShort, fetch);
-        BmpPixel repeated{0, 0, 0, 0};
+        BmpPixel repeated;
         fetch.Apply(word, repeated);
         for (int32_t x = 0; x < width; ++x) std::fill(image.Column(x), image.Column(x) + yShort, repeated);
     }

@@ -11,32 +11,35 @@ namespace rastero {
 
 namespace {
 
-// Remembers NearestPaletteIndex per colour for one write: pictures repeat their colours, and a
-// miss costs a scan of up to 256 entries. The answer depends on red, green and blue only.
+// Remembers NearestPaletteIndex per colour for one write: a miss costs a scan of up to 256
+// entries, and a photograph can have millions of pixels but far fewer colours. The answer depends
+// on red, green and blue only, so one slot per 24-bit colour; the table's pages are only touched
+// for the colours the image has. Without storage for the table every pixel is matched anew.
 class PaletteMatcher {
 public:
-    explicit PaletteMatcher(const BmpImage& image) : image(image) {
-        std::fill(std::begin(keys), std::end(keys), EmptyKey);
-    }
+    explicit PaletteMatcher(const BmpImage& image)
+        : image(image),
+          known(new (std::nothrow) uint64_t[ColorCount / 64]()),
+          indexes(new (std::nothrow) uint8_t[ColorCount]) {}
 
     uint8_t IndexOf(const BmpPixel& color) {
+        if (!known || !indexes) return image.NearestPaletteIndex(color);
         const uint32_t key = uint32_t{color.red} << 16 | uint32_t{color.green} << 8 | color.blue;
-        const uint32_t slot = (key * 2654435761u) >> (32 - SlotBits);
-        if (keys[slot] != key) {
-            keys[slot] = key;
-            indexes[slot] = image.NearestPaletteIndex(color);
+        uint64_t& word = known[key >> 6];
+        const uint64_t bit = uint64_t{1} << (key & 63);
+        if ((word & bit) == 0) {
+            indexes[key] = image.NearestPaletteIndex(color);
+            word |= bit;
         }
-        return indexes[slot];
+        return indexes[key];
     }
 
 private:
-    static constexpr int SlotBits = 12;
-    // No colour has this key: colours use 24 bits.
-    static constexpr uint32_t EmptyKey = 0xFFFFFFFFu;
+    static constexpr uint32_t ColorCount = uint32_t{1} << 24;
 
     const BmpImage& image;
-    uint32_t keys[1 << SlotBits];
-    uint8_t indexes[1 << SlotBits] = {};
+    std::unique_ptr<uint64_t[]> known;
+    std::unique_ptr<uint8_t[]> indexes;
 };
 
 // One output unit per depth: the bytes of PixelsPerUnit pixels (fewer at the end of a row), taken
@@ -110,9 +113,10 @@ struct Put32 {
 // Encodes `rows` stored rows, the first from image row yFirst and each next one from the row
 // above, unit by unit so that each column is read in one run. Only the bytes of the pixels are
 // written: a row's fill keeps the zero the buffer started with.
+// `put` is taken by value: a local copy cannot be changed by the byte stores, so its fields stay
+// in registers.
 template <typename Put>
-void EncodeBand(const BmpImage& image, uint8_t* band, int64_t stride, int32_t rows, int32_t yFirst,
-                const Put& put) {
+void EncodeBand(const BmpImage& image, uint8_t* band, int64_t stride, int32_t rows, int32_t yFirst, Put put) {
     const int32_t width = image.GetWidth();
     const BmpPixel* runs[Put::PixelsPerUnit];
     for (int32_t first = 0, unit = 0; first < width; first += Put::PixelsPerUnit, ++unit) {
