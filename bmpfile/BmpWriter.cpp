@@ -153,15 +153,21 @@ bool WriteRows(const BmpImage& image, std::FILE* file, const Put& put) {
     return true;
 }
 
-bool WritePixelRows(const BmpImage& image, std::FILE* file) {
+bool WriteIndexedRows(const BmpImage& image, std::FILE* file) {
     PaletteMatcher matcher(image);
     switch (image.GetDepth()) {
         case 1: return WriteRows(image, file, Put1{&matcher});
         case 4: return WriteRows(image, file, Put4{&matcher});
-        case 8: return WriteRows(image, file, Put8{&matcher});
+        default: return WriteRows(image, file, Put8{&matcher});
+    }
+}
+
+bool WritePixelRows(const BmpImage& image, std::FILE* file) {
+    switch (image.GetDepth()) {
         case 16: return WriteRows(image, file, Put16{});
         case 24: return WriteRows(image, file, Put24{});
-        default: return WriteRows(image, file, Put32{});
+        case 32: return WriteRows(image, file, Put32{});
+        default: return WriteIndexedRows(image, file);
     }
 }
 
@@ -232,8 +238,8 @@ bool WriteInPlace(const BmpImage& image, const char* path) {
     return guard.Close() && written;
 }
 
-// The new file takes the target's place only once all of it is on disk, so a full disk or a
-// failing medium never leaves a torn file over the earlier one.
+// The new file takes the target's place only once every byte of it is written and it is closed,
+// so a full disk or a failing medium never leaves a torn file over the earlier one.
 bool WriteAndReplace(const BmpImage& image, const char* path) {
     TempFile temp;
     if (!CreateTempFileBeside(path, temp)) return false;
