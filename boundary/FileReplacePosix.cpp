@@ -36,7 +36,6 @@ std::string CandidateName(const std::string& folder, int attempt) {
            std::to_string(attempt) + ".tmp";
 }
 
-
 }  // namespace
 
 bool CreateTempFileBeside(const char* target, TempFile& temp) {

@@ -144,8 +144,9 @@ inline void ExpectedRows16(ImageState& state, const Bytes& bytes, size_t rowsAt)
             } else if (position < bytes.size()) {
                 word = static_cast<uint16_t>((word & 0xFF00) | bytes[position]);
             }
-            PixelOf(state, x, state.height - 1 - row) = BmpPixel{
-                ReferenceChannel(word, masks[2]), ReferenceChannel(word, masks[1]), ReferenceChannel(word, masks[0]), 0};
+            PixelOf(state, x, state.height - 1 - row) = BmpPixel{ReferenceChannel(word, masks[2]),
+                                                                 ReferenceChannel(word, masks[1]),
+                                                                 ReferenceChannel(word, masks[0]), 0};
         }
     }
 }
