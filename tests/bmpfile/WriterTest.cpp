@@ -335,8 +335,10 @@ TEST(WriterTest, FailedWritesLeaveTheEarlierFileByteForByte) {
         WriteFileBytes(folder.File("target.bmp"), earlier);
         ASSERT_EQ(chmod(folder.File("target.bmp").c_str(), 0666), 0);
         ASSERT_EQ(chmod(folder.Path().c_str(), 0555), 0);
-        EXPECT_EQ(SaveInChild(folder.File("target.bmp"), BecomeUnprivileged), 1) << "read-only folder";
+        const int result = SaveInChild(folder.File("target.bmp"), BecomeUnprivileged);
         ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+        if (result == 2) GTEST_SKIP() << "read-only folder: running as root without a way to drop root";
+        EXPECT_EQ(result, 1) << "read-only folder";
         ExpectEarlierFileKept(folder, earlier, "read-only folder");
     }
 }
