@@ -40,7 +40,8 @@ const char* const infoHelp =
     "  -h, --help  show this help\n";
 
 const char* const toolUsage =
-    "usage: rastero pixelate INPUT OUTPUT LEFT TOP RIGHT BOTTOM [--rect L,T,R,B]... [--cell N]\n"
+    "usage: rastero pixelate INPUT OUTPUT LEFT TOP RIGHT BOTTOM [--cell N]\n"
+    "       rastero pixelate INPUT OUTPUT --rect L,T,R,B [--rect L,T,R,B ...] [--cell N]\n"
     "       rastero info [--json] FILE...\n"
     "       rastero --help | --version\n";
 

@@ -15,6 +15,12 @@ static RasteroWideChar* Widen(const char* ascii) {
     return wide;
 }
 
+static int Expect(const char* name, int32_t have, int32_t want) {
+    if (have == want) return 0;
+    fprintf(stderr, "%s: have %d, want %d\n", name, (int)have, (int)want);
+    return 1;
+}
+
 int main(int argc, char** argv) {
     if (argc != 4) {
         fprintf(stderr, "usage: CHost MODULE INPUT OUTPUT\n");
@@ -37,13 +43,17 @@ int main(int argc, char** argv) {
         fprintf(stderr, "setup failed\n");
         failures = 1;
     } else {
-        int32_t done = pixelate(input, output, 100, 60, 200, 140);
-        int32_t missed = pixelate(missing, output, 0, 0, 20, 20);
+        failures += Expect("an existing input", pixelate(input, output, 100, 60, 200, 140),
+                           RASTERO_PIXELATE_DONE);
         FILE* written = fopen(argv[3], "rb");
-        if (done != RASTERO_PIXELATE_DONE) fprintf(stderr, "have %d, want 999\n", (int)done), ++failures;
-        if (missed != RASTERO_PIXELATE_LOAD_FAILED) fprintf(stderr, "have %d, want 1\n", (int)missed), ++failures;
-        if (written == NULL) fprintf(stderr, "no output file\n"), ++failures;
-        if (written != NULL) fclose(written);
+        if (written == NULL) {
+            fprintf(stderr, "no output file\n");
+            ++failures;
+        } else {
+            fclose(written);
+        }
+        failures += Expect("a missing input", pixelate(missing, output, 0, 0, 20, 20),
+                           RASTERO_PIXELATE_LOAD_FAILED);
     }
     free(input);
     free(output);

@@ -7,9 +7,6 @@
 #include "cli/Arguments.h"
 
 namespace rastero::cli {
-namespace {
-
-using Arguments = std::vector<std::string>;
 
 bool operator==(const Rectangle& a, const Rectangle& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -18,6 +15,10 @@ bool operator==(const Rectangle& a, const Rectangle& b) {
 std::ostream& operator<<(std::ostream& out, const Rectangle& r) {
     return out << r.left << "," << r.top << "," << r.right << "," << r.bottom;
 }
+
+namespace {
+
+using Arguments = std::vector<std::string>;
 
 TEST(ArgumentsTest, ParsesWholeNumbersOnly) {
     struct Case {
@@ -37,7 +38,9 @@ TEST(ArgumentsTest, ParsesWholeNumbersOnly) {
     for (const Case& c : cases) {
         int32_t value = 0;
         EXPECT_EQ(ParseInt32(c.text, value), c.ok) << "\"" << c.text << "\"";
-        if (c.ok) EXPECT_EQ(value, c.value) << "\"" << c.text << "\": have " << value << ", want " << c.value;
+        if (c.ok) {
+            EXPECT_EQ(value, c.value) << "\"" << c.text << "\": have " << value << ", want " << c.value;
+        }
     }
 }
 

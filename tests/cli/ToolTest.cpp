@@ -173,14 +173,14 @@ TEST_F(ToolTest, RefusedInputsExitWithOneAndSayWhy) {
         {"empty", folder.File("empty.bmp"), "the file is empty"},
         {"not a BMP", folder.File("notes.txt"), "it is not a BMP file"},
         {"cut inside the headers", folder.File("cut.bmp"), "the file ends inside its headers (16 bytes"},
-        {"run-length", suite + "g/pal8rle.bmp", "compressed (run-length encoded)"},
+        {"run-length", suite + "g/pal8rle.bmp", "it is a compressed (run-length encoded) bitmap, which is not supported"},
         {"top-down", suite + "g/pal8topdown.bmp", "it is a top-down bitmap"},
         {"bit depth", suite + "b/badbitcount.bmp", "its bit depth of 30000 bits per pixel is not supported"},
         {"too large", suite + "b/reallybig.bmp", "its dimensions 3000000 x 2000000 are too large"},
         {"negative width", suite + "b/badwidth.bmp", "its dimensions -127 x 64 are not those of a picture"},
-        {"masks at 32 bits", suite + "g/rgb32bf.bmp", "supported at 16 bits only"},
-        {"embedded JPEG", suite + "q/rgb24jpeg.bmp", "JPEG"},
-        {"OS/2 header", suite + "g/pal8os2.bmp", "12-byte info header"},
+        {"masks at 32 bits", suite + "g/rgb32bf.bmp", "it uses colour masks (BI_BITFIELDS) at 32 bits per pixel, which are supported at 16 bits only"},
+        {"embedded JPEG", suite + "q/rgb24jpeg.bmp", "it holds a JPEG picture inside a BMP header"},
+        {"OS/2 header", suite + "g/pal8os2.bmp", "it has a 12-byte info header (OS/2 style)"},
     };
     const std::string output = folder.File("out.bmp");
     for (const Case& c : cases) {
