@@ -4,11 +4,9 @@
 #include "image/BmpImage.h"
 #include "ops/Pixelate.h"
 
-namespace {
-
-// The whole job; `loaded` tells the caller which result an exception halfway through stands for.
-int32_t LoadPixelateSave(const RasteroWideChar* inputPath, const RasteroWideChar* outputPath,
-                         int32_t left, int32_t top, int32_t right, int32_t bottom, bool& loaded) {
+extern "C" RASTERO_EXPORT int32_t RasteroPixelate(const RasteroWideChar* inputPath,
+                                                  const RasteroWideChar* outputPath, int32_t left,
+                                                  int32_t top, int32_t right, int32_t bottom) {
     rastero::BmpImage image;
     {
         const rastero::NarrowPath input(inputPath);
@@ -17,7 +15,6 @@ int32_t LoadPixelateSave(const RasteroWideChar* inputPath, const RasteroWideChar
             return RASTERO_PIXELATE_LOAD_FAILED;
         }
     }
-    loaded = true;
     rastero::PixelateBlocks(image, left, top, right, bottom);
     // The output path is converted only now, so a failed load never looks at it.
     const rastero::NarrowPath output(outputPath);
@@ -25,18 +22,4 @@ int32_t LoadPixelateSave(const RasteroWideChar* inputPath, const RasteroWideChar
     // not theirs to learn from this call.
     if (output.Get() != nullptr) image.SaveFile(output.Get());
     return RASTERO_PIXELATE_DONE;
-}
-
-}  // namespace
-
-extern "C" RASTERO_EXPORT int32_t RasteroPixelate(const RasteroWideChar* inputPath,
-                                                  const RasteroWideChar* outputPath, int32_t left,
-                                                  int32_t top, int32_t right, int32_t bottom) {
-    bool loaded = false;
-    // No exception may cross into a C host, not even a failed allocation that throws.
-    try {
-        return LoadPixelateSave(inputPath, outputPath, left, top, right, bottom, loaded);
-    } catch (...) {
-        return loaded ? RASTERO_PIXELATE_DONE : RASTERO_PIXELATE_LOAD_FAILED;
-    }
 }

@@ -13,3 +13,9 @@ if(RASTERO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Results that must match bit for bit (rescaled pixels, file sizes) depend on the order of
+# floating-point operations: no fused multiply-adds on any target.
+if(NOT MSVC)
+  add_compile_options(-ffp-contract=off)
+endif()

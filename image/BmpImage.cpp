@@ -32,14 +32,13 @@ BmpImage::BmpImage()
     : depth(24),
       width(1),
       height(1),
-      columns(new BmpPixel*[1]),
-      pixelStore(new BmpPixel[1]{WhitePixel}),
+      columns(&inlineColumn),
+      inlinePixel(WhitePixel),
+      inlineColumn(&inlinePixel),
       xPixelsPerMeter(0),
       yPixelsPerMeter(0),
       extraBlock1Size(0),
-      extraBlock2Size(0) {
-    columns[0] = pixelStore.get();
-}
+      extraBlock2Size(0) {}
 
 BmpImage::~BmpImage() = default;
 
@@ -101,7 +100,8 @@ bool BmpImage::Resize(int32_t newWidth, int32_t newHeight) {
         newColumns[x] = newStore.get() + static_cast<size_t>(x) * static_cast<size_t>(newHeight);
     }
     pixelStore = std::move(newStore);
-    columns = std::move(newColumns);
+    columnStore = std::move(newColumns);
+    columns = columnStore.get();
     width = newWidth;
     height = newHeight;
     return true;

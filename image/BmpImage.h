@@ -29,7 +29,9 @@ public:
     ~BmpImage();
 
     // A deep copy whose resolution passes through whole dots per inch. Reading the source's
-    // resolution may store the default in it, so the source is not const.
+    // resolution may store the default in it, so the source is not const. Storage that cannot be
+    // obtained leaves the copy a valid image, but 1 x 1 white or at depth 24: callers that
+    // must know compare the sizes.
     BmpImage(BmpImage& source);
     BmpImage(const BmpImage&) = delete;
     BmpImage& operator=(const BmpImage&) = delete;
@@ -99,8 +101,13 @@ private:
     int32_t depth;
     int32_t width;
     int32_t height;
-    std::unique_ptr<BmpPixel*[]> columns;
+    // `columns` points at `columnStore` once the image has been resized; a default image keeps its
+    // one pixel inline, so construction needs no storage and cannot fail.
+    BmpPixel** columns;
+    std::unique_ptr<BmpPixel*[]> columnStore;
     std::unique_ptr<BmpPixel[]> pixelStore;
+    BmpPixel inlinePixel;
+    BmpPixel* inlineColumn;
     std::unique_ptr<BmpPixel[]> palette;
     int32_t xPixelsPerMeter;
     int32_t yPixelsPerMeter;
