@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -98,6 +99,27 @@ TEST_F(ModuleHostTest, GivesTheBytesOfLoadPixelateSaveAtEveryDepth) {
         ASSERT_EQ(Pixelate(Wide(input), Wide(output), 3, 5, 30, 41), 999) << depth << " bits";
         EXPECT_EQ(ReadBytes(output), ExpectedBytes(input, folder.File("want.bmp"), 3, 5, 30, 41))
             << depth << " bits";
+    }
+}
+
+TEST_F(ModuleHostTest, HostileRectanglesCostNothingAndStayInside) {
+    const std::string input = folder.File("in.bmp");
+    ASSERT_TRUE(SavePatternImage(input, 45, 31, 24));
+    struct Case {
+        const char* name;
+        int32_t left, top, right, bottom;
+    };
+    const Case cases[] = {
+        {"everything", INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+        {"past the bottom-right corner", 40, 25, INT32_MAX, INT32_MAX},
+        {"far outside", INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, INT32_MAX},
+        {"ending just inside", INT32_MIN, INT32_MIN, 1, 1},
+    };
+    for (const Case& c : cases) {
+        const std::string output = folder.File("out.bmp");
+        ASSERT_EQ(Pixelate(Wide(input), Wide(output), c.left, c.top, c.right, c.bottom), 999) << c.name;
+        EXPECT_EQ(ReadBytes(output), ExpectedBytes(input, folder.File("want.bmp"), c.left, c.top, c.right, c.bottom))
+            << c.name;
     }
 }
 
