@@ -20,4 +20,18 @@ cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
+stage "fuzzing under the sanitizers: replay the suite, then fuzz for ${RASTERO_FUZZ_SECONDS:-60} s"
+CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRASTERO_WERROR=ON -DRASTERO_SANITIZE=ON \
+  -DRASTERO_FUZZ=ON -DRASTERO_BUILD_TESTS=OFF
+cmake --build build/fuzz -j "$jobs" --target rastero_fuzz_load_save
+mkdir -p build/fuzz/corpus
+# libFuzzer runs every seed first, then mutates; its log is long, so it is shown only on failure.
+if ! ASAN_OPTIONS=detect_leaks=1 build/fuzz/fuzz/rastero_fuzz_load_save -max_total_time="${RASTERO_FUZZ_SECONDS:-60}" \
+    -rss_limit_mb=2048 -timeout=25 build/fuzz/corpus tests/data/bmpsuite/g tests/data/bmpsuite/q tests/data/bmpsuite/b \
+    2> build/fuzz/fuzz.log; then
+  tail -n 60 build/fuzz/fuzz.log >&2
+  exit 1
+fi
+tail -n 1 build/fuzz/fuzz.log >&2
+
 stage "all tests passed"

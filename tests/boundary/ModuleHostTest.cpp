@@ -15,7 +15,7 @@
 #include "image/BmpImage.h"
 #include "ops/Pixelate.h"
 #include "rastero/RasteroPixelate.h"
-#include "tests/ScratchFiles.h"
+#include "tests/PatternFiles.h"
 #include "tests/TestSupport.h"
 
 namespace rastero {
@@ -51,12 +51,12 @@ protected:
         EXPECT_TRUE(image.LoadFile(input.c_str()));
         PixelateBlocks(image, left, top, right, bottom);
         EXPECT_TRUE(image.SaveFile(scratch.c_str()));
-        return ReadBytes(scratch);
+        return ReadFileBytes(scratch);
     }
 
     static void* module;
     static RasteroPixelateFunction pixelate;
-    ScratchFolder folder;
+    TempFolder folder;
 };
 
 void* ModuleHostTest::module = nullptr;
@@ -84,8 +84,8 @@ TEST_F(ModuleHostTest, PaintsFourBlocksOverColumnsAndRowsZeroToForty) {
             ASSERT_EQ(after.PixelAt(x, y), want) << "at (" << x << ", " << y << ")";
         }
     }
-    const std::vector<uint8_t> inputBytes = ReadBytes(input);
-    const std::vector<uint8_t> outputBytes = ReadBytes(output);
+    const std::vector<uint8_t> inputBytes = ReadFileBytes(input);
+    const std::vector<uint8_t> outputBytes = ReadFileBytes(output);
     ASSERT_EQ(outputBytes.size(), inputBytes.size());
     EXPECT_TRUE(std::equal(inputBytes.begin(), inputBytes.begin() + 54, outputBytes.begin()))
         << "the headers of a 24-bit picture of the same size and resolution are the same";
@@ -97,7 +97,7 @@ TEST_F(ModuleHostTest, GivesTheBytesOfLoadPixelateSaveAtEveryDepth) {
         const std::string output = folder.File("out" + std::to_string(depth) + ".bmp");
         ASSERT_TRUE(SavePatternImage(input, 53, 47, depth));
         ASSERT_EQ(Pixelate(Wide(input), Wide(output), 3, 5, 30, 41), 999) << depth << " bits";
-        EXPECT_EQ(ReadBytes(output), ExpectedBytes(input, folder.File("want.bmp"), 3, 5, 30, 41))
+        EXPECT_EQ(ReadFileBytes(output), ExpectedBytes(input, folder.File("want.bmp"), 3, 5, 30, 41))
             << depth << " bits";
     }
 }
@@ -118,7 +118,7 @@ TEST_F(ModuleHostTest, HostileRectanglesCostNothingAndStayInside) {
     for (const Case& c : cases) {
         const std::string output = folder.File("out.bmp");
         ASSERT_EQ(Pixelate(Wide(input), Wide(output), c.left, c.top, c.right, c.bottom), 999) << c.name;
-        EXPECT_EQ(ReadBytes(output), ExpectedBytes(input, folder.File("want.bmp"), c.left, c.top, c.right, c.bottom))
+        EXPECT_EQ(ReadFileBytes(output), ExpectedBytes(input, folder.File("want.bmp"), c.left, c.top, c.right, c.bottom))
             << c.name;
     }
 }
@@ -166,13 +166,13 @@ TEST_F(ModuleHostTest, EmptyRectangleStillWritesThePicture) {
     for (const Case& c : cases) {
         const std::string output = folder.File(std::string(c.name) + ".bmp");
         ASSERT_EQ(Pixelate(Wide(input), Wide(output), c.left, c.top, c.right, c.bottom), 999) << c.name;
-        EXPECT_EQ(ReadBytes(output), unchanged) << c.name;
+        EXPECT_EQ(ReadFileBytes(output), unchanged) << c.name;
     }
 }
 
 TEST_F(ModuleHostTest, FailedLoadGivesOneAndWritesNothing) {
     const std::string notBmp = folder.File("notes.txt");
-    WriteBytes(notBmp, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
+    WriteFileBytes(notBmp, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
     const std::string output = folder.File("out.bmp");
     struct Case {
         const char* name;
@@ -197,9 +197,9 @@ TEST_F(ModuleHostTest, FailedLoadGivesOneAndWritesNothing) {
 
 TEST_F(ModuleHostTest, FailedLoadLeavesAnExistingOutputAlone) {
     const std::string output = folder.File("out.bmp");
-    WriteBytes(output, {1, 2, 3});
+    WriteFileBytes(output, {1, 2, 3});
     EXPECT_EQ(Pixelate(Wide(folder.File("missing.bmp")), Wide(output), 0, 0, 40, 40), 1);
-    EXPECT_EQ(ReadBytes(output), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ReadFileBytes(output), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST_F(ModuleHostTest, UnwritableOutputStillGivesNineHundredNinetyNine) {
@@ -224,7 +224,7 @@ TEST_F(ModuleHostTest, NonAsciiPathsWork) {
     const std::u16string wideInput = Wide(folder.Path()) + u"/caf\u00e9 \u00e0 l'\u00e9t\u00e9/\u00c5ngstr\u00f6m.bmp";
     const std::u16string wideOutput = Wide(folder.Path()) + u"/\u5199\u771f/\u7d50\u679c \U0001F600.bmp";
     ASSERT_EQ(Pixelate(wideInput, wideOutput, 0, 0, 20, 20), 999);
-    EXPECT_EQ(ReadBytes(output), ExpectedBytes(input, folder.File("want.bmp"), 0, 0, 20, 20));
+    EXPECT_EQ(ReadFileBytes(output), ExpectedBytes(input, folder.File("want.bmp"), 0, 0, 20, 20));
 }
 
 // A lenient conversion would drop the stray unit or put U+FFFD in its place; both of those files
@@ -276,7 +276,7 @@ TEST_F(ModuleHostTest, CallsOnDifferentFilesShareNothing) {
     for (std::thread& thread : threads) thread.join();
     for (int i = 0; i < threadCount; ++i) {
         EXPECT_EQ(results[i], 999) << "thread " << i;
-        EXPECT_EQ(ReadBytes(jobs[i].parallel), ReadBytes(jobs[i].sequential)) << "thread " << i;
+        EXPECT_EQ(ReadFileBytes(jobs[i].parallel), ReadFileBytes(jobs[i].sequential)) << "thread " << i;
     }
 }
 

@@ -12,7 +12,7 @@
 #include "bmpfile/BmpHeaders.h"
 #include "image/BmpImage.h"
 #include "ops/Pixelate.h"
-#include "tests/ScratchFiles.h"
+#include "tests/PatternFiles.h"
 #include "tests/TestSupport.h"
 
 namespace rastero {
@@ -43,8 +43,8 @@ protected:
         const std::string err = streams.File("stderr");
         command += " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err) + " </dev/null";
         const int raw = std::system(command.c_str());
-        const std::vector<uint8_t> outBytes = ReadBytes(out);
-        const std::vector<uint8_t> errBytes = ReadBytes(err);
+        const std::vector<uint8_t> outBytes = ReadFileBytes(out);
+        const std::vector<uint8_t> errBytes = ReadFileBytes(err);
         return ToolRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(outBytes.begin(), outBytes.end()),
                        std::string(errBytes.begin(), errBytes.end())};
     }
@@ -57,11 +57,11 @@ protected:
         for (const auto& r : rectangles) PixelateBlocksWithStride(image, r[0], r[1], r[2], r[3], cell);
         const std::string want = streams.File("want.bmp");
         EXPECT_TRUE(image.SaveFile(want.c_str()));
-        return ReadBytes(want);
+        return ReadFileBytes(want);
     }
 
-    ScratchFolder folder;
-    ScratchFolder streams;
+    TempFolder folder;
+    TempFolder streams;
 };
 
 TEST_F(ToolTest, HelpAndVersionGoToStandardOutput) {
@@ -123,7 +123,7 @@ TEST_F(ToolTest, PixelatesSilentlyLikeTheExport) {
         EXPECT_EQ(run.status, 0) << depth << " bits: " << run.err;
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "");
-        EXPECT_EQ(ReadBytes(output), Expected(input, {{-5, 4, 50, 30}}, 20)) << depth << " bits";
+        EXPECT_EQ(ReadFileBytes(output), Expected(input, {{-5, 4, 50, 30}}, 20)) << depth << " bits";
     }
 }
 
@@ -133,7 +133,7 @@ TEST_F(ToolTest, SeveralRectanglesInOrderWithAnotherCell) {
     ASSERT_TRUE(SavePatternImage(input, 90, 60, 24));
     const ToolRun run = Run({"pixelate", "--cell", "7", input, "--rect", "0,0,40,30", output, "--rect=20,10,85,55"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadBytes(output), Expected(input, {{0, 0, 40, 30}, {20, 10, 85, 55}}, 7));
+    EXPECT_EQ(ReadFileBytes(output), Expected(input, {{0, 0, 40, 30}, {20, 10, 85, 55}}, 7));
 }
 
 TEST_F(ToolTest, KeepsDepthPaletteAndResolution) {
@@ -159,9 +159,9 @@ TEST_F(ToolTest, KeepsDepthPaletteAndResolution) {
 }
 
 TEST_F(ToolTest, RefusedInputsExitWithOneAndSayWhy) {
-    WriteBytes(folder.File("empty.bmp"), {});
-    WriteBytes(folder.File("notes.txt"), {'h', 'e', 'l', 'l', 'o', '\n'});
-    WriteBytes(folder.File("cut.bmp"), std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0});
+    WriteFileBytes(folder.File("empty.bmp"), {});
+    WriteFileBytes(folder.File("notes.txt"), {'h', 'e', 'l', 'l', 'o', '\n'});
+    WriteFileBytes(folder.File("cut.bmp"), std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0});
     std::filesystem::create_directory(folder.File("pictures"));
     struct Case {
         const char* name;
@@ -260,7 +260,7 @@ TEST_F(ToolTest, InfoGoesOnPastFilesItCannotRead) {
     const std::string missing = folder.File("missing.bmp");
     const std::string text = folder.File("notes.txt");
     ASSERT_TRUE(SavePatternImage(good, 4, 4, 8));
-    WriteBytes(text, std::vector<uint8_t>(100, 'x'));
+    WriteFileBytes(text, std::vector<uint8_t>(100, 'x'));
     const ToolRun run = Run({"info", "--json", missing, good, text});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.out, "\"biBitCount\": 8")) << run.out;

@@ -1,0 +1,348 @@
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <new>
+
+#include "bmpfile/BmpHeaders.h"
+#include "image/BmpImage.h"
+
+namespace rastero {
+
+namespace {
+
+// The colours of the 256 possible stored indexes, taken once per file or row so the pixel loops
+// index an array; indexes past the palette read as white, as PaletteColor answers them.
+struct PaletteTable {
+    explicit PaletteTable(const BmpImage& image) {
+        for (int32_t i = 0; i < 256; ++i) colors[i] = image.PaletteColor(i);
+    }
+    BmpPixel colors[256];
+};
+
+// One pixel fetch per depth: pixel x of a stored row into `pixel`.
+struct Fetch1 {
+    const BmpPixel* colors;
+    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
+        pixel = colors[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    }
+};
+
+struct Fetch4 {
+    const BmpPixel* colors;
+    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
+        pixel = colors[(row[x >> 1] >> ((x & 1) != 0 ? 0 : 4)) & 0x0F];
+    }
+};
+
+struct Fetch8 {
+    const BmpPixel* colors;
+    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const { pixel = colors[row[x]]; }
+};
+
+// Alpha is left as it is: 0 after the loader's Resize.
+struct Fetch24 {
+    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
+        const uint8_t* source = row + 3 * static_cast<size_t>(x);
+        pixel.blue = source[0];
+        pixel.green = source[1];
+        pixel.red = source[2];
+    }
+};
+
+struct Fetch32 {
+    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
+        const uint8_t* source = row + 4 * static_cast<size_t>(x);
+        pixel = BmpPixel{source[0], source[1], source[2], source[3]};
+    }
+};
+
+uint16_t WordAt(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
+
+// Shifts a mask right until it is 31 or less, so every channel comes out as v x 8 with v below 32:
+// a channel of more than five bits keeps only its top five.
+uint16_t ShiftOf(uint16_t mask) {
+    uint16_t shift = 0;
+    while (mask > 31) {
+        mask = static_cast<uint16_t>(mask >> 1);
+        ++shift;
+    }
+    return shift;
+}
+
+struct Fetch16 {
+    Fetch16(uint16_t red, uint16_t green, uint16_t blue)
+        : redMask(red), greenMask(green), blueMask(blue),
+          redShift(ShiftOf(red)), greenShift(ShiftOf(green)), blueShift(ShiftOf(blue)) {}
+
+    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
+        Apply(WordAt(row + 2 * static_cast<size_t>(x)), pixel);
+    }
+    // Only the loader decodes 16 bits, right after its Resize: alpha is 0 and stays so.
+    void Apply(uint16_t word, BmpPixel& pixel) const {
+        pixel = BmpPixel{static_cast<uint8_t>(((word & blueMask) >> blueShift) * 8),
+                         static_cast<uint8_t>(((word & greenMask) >> greenShift) * 8),
+                         static_cast<uint8_t>(((word & redMask) >> redShift) * 8), 0};
+    }
+
+    uint16_t redMask, greenMask, blueMask;
+    uint16_t redShift, greenShift, blueShift;
+};
+
+// Decodes `rows` stored rows, the first being image row yFirst and each next one the row above.
+// Column by column, so each column is written in one run. `fetch` is taken by value: a local copy
+// cannot be changed by the byte stores, so its fields stay in registers.
+template <typename Fetch>
+void DecodeBand(BmpImage& image, const uint8_t* band, int64_t stride, int32_t rows, int32_t yFirst, Fetch fetch) {
+    const int32_t width = image.GetWidth();
+    for (int32_t x = 0; x < width; ++x) {
+        BmpPixel* run = image.Column(x) + yFirst;
+        const uint8_t* row = band;
+        for (int32_t i = 0; i < rows; ++i, row += stride) fetch(row, x, run[-i]);
+    }
+}
+
+template <typename Fetch>
+bool DecodeOneRow(BmpImage& image, const uint8_t* bytes, int32_t length, int32_t y, bool fits,
+                  const Fetch& fetch) {
+    if (!fits) return false;
+    DecodeBand(image, bytes, length, 1, y, fetch);
+    return true;
+}
+
+// Rows of 1, 4, 8, 24 and 32 bits stop at the first short row; it and the rows above stay white.
+struct StopAtShortRow {
+    void AfterBand(const uint8_t*, int64_t, int32_t, int32_t) {}
+    void OnShort(BmpImage&, uint8_t*, int64_t, size_t, int32_t) {}
+};
+
+// Rows of 16 bits do not stop: a word that cannot be read leaves the word buffer as it was, so
+// every pixel from the end of the data on repeats the last word. A word cut in half takes the
+// byte that arrived as its low byte and keeps the old high byte. The buffer starts at 0.
+class RepeatLastWord {
+public:
+    explicit RepeatLastWord(const Fetch16& fetch) : fetch(fetch) {}
+
+    void AfterBand(const uint8_t* band, int64_t stride, int32_t rows, int32_t width) {
+        lastWord = WordAt(band + (rows - 1) * stride + 2 * int64_t{width - 1});
+    }
+
+    void OnShort(BmpImage& image, uint8_t* band, int64_t stride, size_t got, int32_t yShort) {
+        const int32_t width = image.GetWidth();
+        const int64_t whole = static_cast<int64_t>(got) / stride;
+        const int64_t offset = static_cast<int64_t>(got) % stride;
+        uint8_t* row = band + whole * stride;
+        const uint16_t word = WordAtTheEnd(row, whole > 0 ? row - stride : nullptr, offset, width);
+        for (int64_t x = offset / 2; x < width; ++x) {
+            row[2 * x] = static_cast<uint8_t>(word);
+            row[2 * x + 1] = static_cast<uint8_t>(word >> 8);
+        }
+        DecodeBand(image, row, stride, 1, yShort, fetch);
+        BmpPixel repeated;
+        fetch.Apply(word, repeated);
+        for (int32_t x = 0; x < width; ++x) std::fill(image.Column(x), image.Column(x) + yShort, repeated);
+    }
+
+private:
+    // The word buffer once the data ran out `offset` bytes into `row`; `previous` is the row
+    // before it in the same block, if any.
+    uint16_t WordAtTheEnd(const uint8_t* row, const uint8_t* previous, int64_t offset, int32_t width) const {
+        const int64_t words = std::min<int64_t>(offset / 2, width);
+        uint16_t word = lastWord;
+        if (words > 0) {
+            word = WordAt(row + 2 * (words - 1));
+        } else if (previous) {
+            word = WordAt(previous + 2 * int64_t{width - 1});
+        }
+        if (offset < 2 * int64_t{width} && offset % 2 == 1) {
+            word = static_cast<uint16_t>((word & 0xFF00) | row[offset - 1]);
+        }
+        return word;
+    }
+
+    const Fetch16& fetch;
+    uint16_t lastWord = 0;
+};
+
+// Reads the rows bottom row first, a block of rows per stream read. False only when no block
+// buffer could be had.
+template <typename Fetch, typename Ending>
+bool ReadRows(BmpImage& image, std::FILE* file, const Fetch& fetch, Ending ending) {
+    const int32_t width = image.GetWidth();
+    const int32_t height = image.GetHeight();
+    const int64_t stride = RowStride(width, image.GetDepth());
+    const int32_t blockRows = RowsPerBlock(stride, height);
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[static_cast<size_t>(blockRows * stride)]);
+    if (!block) return false;
+    for (int32_t y = height - 1; y >= 0;) {
+        const int32_t rows = std::min(blockRows, y + 1);
+        const auto wanted = static_cast<size_t>(rows * stride);
+        const size_t got = ReadBlock(block.get(), wanted, file);
+        const auto whole = static_cast<int32_t>(static_cast<int64_t>(got) / stride);
+        DecodeBand(image, block.get(), stride, whole, y, fetch);
+        if (got < wanted) {
+            ending.OnShort(image, block.get(), stride, got, y - whole);
+            return true;
+        }
+        ending.AfterBand(block.get(), stride, rows, width);
+        y -= rows;
+    }
+    return true;
+}
+
+// Only uncompressed rows: BI_RGB at every depth, BI_BITFIELDS at 16 bits.
+bool IsAcceptedCompression(const BmpInfoHeader& info) {
+    if (info.biCompression == BI_BITFIELDS) return info.biBitCount == 16;
+    return info.biCompression == BI_RGB;
+}
+
+// Where the bytes after the 40 header fields go, as the file declares them.
+struct Layout {
+    // Bytes of a larger info header past its standard 40.
+    int64_t headerTail;
+    // Bytes from the end of the info header to bfOffBits; negative in a damaged file.
+    int64_t room;
+};
+
+// The palette length comes from the pixel offset, not from biClrUsed. A larger info header
+// (108 or 124 bytes from current editors) pushes the palette back by its extra bytes; without
+// reading past them every entry would be shifted.
+Layout LayoutOf(const BmpFileHeader& fileHeader, const BmpInfoHeader& info) {
+    const int64_t room = AsSigned32(fileHeader.bfOffBits - static_cast<uint32_t>(BmpHeadersSize));
+    if (IsIndexedDepth(info.biBitCount)) {
+        const int64_t infoSize = AsSigned32(info.biSize);
+        const int64_t afterFileHeader = AsSigned32(fileHeader.bfOffBits - static_cast<uint32_t>(BmpFileHeaderSize));
+        if (infoSize > BmpInfoHeaderSize && infoSize <= afterFileHeader) {
+            return Layout{infoSize - BmpInfoHeaderSize, afterFileHeader - infoSize};
+        }
+    }
+    return Layout{0, room};
+}
+
+// Ends a refused load in the fixed fallback state: one white pixel at depth 1.
+bool Refuse(BmpImage& image) {
+    image.Resize(1, 1);
+    image.SetDepth(1);
+    return false;
+}
+
+}  // namespace
+
+bool BmpImage::DecodeRow1(const uint8_t* bytes, int32_t length, int32_t y) {
+    const PaletteTable table(*this);
+    return DecodeOneRow(*this, bytes, length, y, width <= 8 * int64_t{length}, Fetch1{table.colors});
+}
+
+bool BmpImage::DecodeRow4(const uint8_t* bytes, int32_t length, int32_t y) {
+    const PaletteTable table(*this);
+    return DecodeOneRow(*this, bytes, length, y, width <= 2 * int64_t{length}, Fetch4{table.colors});
+}
+
+bool BmpImage::DecodeRow8(const uint8_t* bytes, int32_t length, int32_t y) {
+    const PaletteTable table(*this);
+    return DecodeOneRow(*this, bytes, length, y, width <= length, Fetch8{table.colors});
+}
+
+bool BmpImage::DecodeRow24(const uint8_t* bytes, int32_t length, int32_t y) {
+    return DecodeOneRow(*this, bytes, length, y, 3 * int64_t{width} <= length, Fetch24{});
+}
+
+bool BmpImage::DecodeRow32(const uint8_t* bytes, int32_t length, int32_t y) {
+    return DecodeOneRow(*this, bytes, length, y, 4 * int64_t{width} <= length, Fetch32{});
+}
+
+namespace {
+
+// Entries the file holds keep what they read (a partial entry keeps its standard colour in the
+// bytes that did not arrive); the entries after them are white.
+void ReadPalette(BmpImage& image, std::FILE* file, const Layout& layout) {
+    const int64_t count = std::min<int64_t>(layout.room / BmpPaletteEntrySize, IntPower(2, image.GetDepth()));
+    BmpPixel* entries = image.PaletteEntries();
+    for (int64_t i = 0; i < count; ++i) ReadItems(&entries[i], BmpPaletteEntrySize, 1, file);
+    for (auto i = static_cast<int32_t>(std::max<int64_t>(count, 0)); i < image.PaletteSize(); ++i) {
+        image.SetPaletteColor(i, WhitePixel);
+    }
+}
+
+bool ReadIndexedRows(BmpImage& image, std::FILE* file, const Layout& layout) {
+    ReadPalette(image, file, layout);
+    SkipBytes(file, layout.room - int64_t{BmpPaletteEntrySize} * IntPower(2, image.GetDepth()));
+    const PaletteTable table(image);
+    switch (image.GetDepth()) {
+        case 1: return ReadRows(image, file, Fetch1{table.colors}, StopAtShortRow{});
+        case 4: return ReadRows(image, file, Fetch4{table.colors}, StopAtShortRow{});
+        default: return ReadRows(image, file, Fetch8{table.colors}, StopAtShortRow{});
+    }
+}
+
+bool ReadRows16(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t compression) {
+    uint16_t red = DefaultRedMask16;
+    uint16_t green = DefaultGreenMask16;
+    uint16_t blue = DefaultBlueMask16;
+    int64_t extra = layout.room;
+    if (compression == BI_BITFIELDS) {
+        // Only the low half of each 32-bit slot carries the mask.
+        uint16_t unused = 0;
+        ReadItems(&red, 2, 1, file);
+        ReadItems(&unused, 2, 1, file);
+        ReadItems(&green, 2, 1, file);
+        ReadItems(&unused, 2, 1, file);
+        ReadItems(&blue, 2, 1, file);
+        ReadItems(&unused, 2, 1, file);
+        extra -= BmpMaskBlockSize;
+    }
+    SkipBytes(file, extra);
+    const Fetch16 fetch(red, green, blue);
+    return ReadRows(image, file, fetch, RepeatLastWord(fetch));
+}
+
+bool ReadDirectRows(BmpImage& image, std::FILE* file, const Layout& layout) {
+    SkipBytes(file, layout.room);
+    if (image.GetDepth() == 24) return ReadRows(image, file, Fetch24{}, StopAtShortRow{});
+    return ReadRows(image, file, Fetch32{}, StopAtShortRow{});
+}
+
+}  // namespace
+
+bool BmpImage::LoadFile(const char* path) {
+    if (!CheckTypeSizes()) return false;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        SetDepth(1);
+        Resize(1, 1);
+        return false;
+    }
+    const StreamGuard guard(file);
+    BmpFileHeader fileHeader;
+    bool ok = fileHeader.ReadSignature(file);
+    // An empty file leaves the constructed signature in place and is refused with the header.
+    if (fileHeader.bfType != BmpSignature) return false;
+    ok &= fileHeader.ReadAfterSignature(file);
+    BmpInfoHeader info;
+    ok &= info.Read(file);
+    if (!ok) return Refuse(*this);
+
+    // Taken before the remaining tests: a refused file still leaves its resolution.
+    SetPixelsPerMeter(info.biXPelsPerMeter, info.biYPelsPerMeter);
+    // SetDepth refuses every bit count but 1, 4, 8, 16, 24 and 32.
+    if (!IsAcceptedCompression(info) || !SetDepth(info.biBitCount)) return Refuse(*this);
+    // Rows are counted in bits as 32-bit values; a header may ask for any size while the file
+    // holds a few bytes, so sizes past that or past the pixel limit are refused before allocating.
+    if (info.biWidth <= 0 || info.biHeight <= 0 || int64_t{info.biWidth} * info.biBitCount > INT32_MAX ||
+        !Resize(info.biWidth, info.biHeight)) {
+        return Refuse(*this);
+    }
+
+    const Layout layout = LayoutOf(fileHeader, info);
+    SkipBytes(file, layout.headerTail);
+    bool stored = false;
+    if (IsIndexedDepth(depth)) {
+        stored = ReadIndexedRows(*this, file, layout);
+    } else if (depth == 16) {
+        stored = ReadRows16(*this, file, layout, info.biCompression);
+    } else {
+        stored = ReadDirectRows(*this, file, layout);
+    }
+    return stored || Refuse(*this);
+}
+
+}  // namespace rastero
