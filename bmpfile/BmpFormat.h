@@ -35,7 +35,4 @@ constexpr uint16_t WrittenRedMask16 = 0xF800;
 constexpr uint16_t WrittenGreenMask16 = 0x07E0;
 constexpr uint16_t WrittenBlueMask16 = 0x001F;
 
-// The depths that keep a palette and store indexes in their rows.
-inline bool IsIndexedDepth(int32_t depth) { return depth == 1 || depth == 4 || depth == 8; }
-
 }  // namespace rastero

@@ -14,6 +14,9 @@ constexpr int32_t DefaultPixelsPerMeter = 3780;
 // comes from a file or a caller is checked against it before anything is allocated.
 constexpr int64_t MaxPixelCount = int64_t{1} << 28;
 
+// The depths that carry a palette and store palette indexes in files.
+inline bool IsIndexedDepth(int32_t depth) { return depth == 1 || depth == 4 || depth == 8; }
+
 // Integer power by repeated multiplication; 1 for any exponent <= 0.
 int32_t IntPower(int32_t base, int32_t exponent);
 
