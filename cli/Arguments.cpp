@@ -71,6 +71,9 @@ ParseResult FinishPixelate(Command command, const std::vector<std::string>& posi
                                           "OUTPUT with --rect L,T,R,B",
                        topic);
     }
+    if (positional[0].empty() || positional[1].empty()) {
+        return Failure("INPUT and OUTPUT must be file names, not empty", topic);
+    }
     job.input = positional[0];
     job.output = positional[1];
     if (!rectangleOptions) {

@@ -99,6 +99,8 @@ TEST(ArgumentsTest, UsageErrorsNameTheProblem) {
         {"number too large", {"pixelate", "a", "b", "1", "2", "3", "9999999999"}, "BOTTOM must be", "pixelate"},
         {"rect and positional", {"pixelate", "a", "b", "1", "2", "3", "4", "--rect", "1,2,3,4"},
          "give one or the other", "pixelate"},
+        {"empty input", {"pixelate", "", "b", "1", "2", "3", "4"}, "must be file names, not empty", "pixelate"},
+        {"empty output", {"pixelate", "a", "", "--rect", "1,2,3,4"}, "must be file names, not empty", "pixelate"},
         {"rect without output", {"pixelate", "a", "--rect", "1,2,3,4"}, "expected INPUT OUTPUT and", "pixelate"},
         {"bad rect", {"pixelate", "a", "b", "--rect", "1,2,3"}, "--rect needs four", "pixelate"},
         {"rect without value", {"pixelate", "a", "b", "--rect"}, "--rect needs four", "pixelate"},
