@@ -39,4 +39,10 @@ if [ ! -e "$prefix/.rastero-ready" ]; then
   ) 9>"$prefix.lock"
 fi
 
+# Wine's server normally quits 3 seconds after its last program, and a program that starts just
+# then finds it quitting and fails ("a wine server seems to be running, but I cannot connect to
+# it"). A server that stays a minute serves a whole test run; when one runs already, this is a
+# no-op.
+"$wineserver" -p60 2>/dev/null || true
+
 exec "$wine" "$@"
