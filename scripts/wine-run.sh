@@ -39,10 +39,21 @@ if [ ! -e "$prefix/.rastero-ready" ]; then
   ) 9>"$prefix.lock"
 fi
 
-# Wine's server normally quits 3 seconds after its last program, and a program that starts just
-# then finds it quitting and fails ("a wine server seems to be running, but I cannot connect to
-# it"). A server that stays a minute serves a whole test run; when one runs already, this is a
-# no-op.
-"$wineserver" -p60 2>/dev/null || true
-
-exec "$wine" "$@"
+# Wine's server quits a while after its last program, and a program that starts just then finds
+# it quitting and fails ("a wine server seems to be running, but I cannot connect to it"). So the
+# server is asked to stay a minute, which serves a whole test run, and a program that met a
+# quitting server is started again.
+errors=$(mktemp "$prefix.errors.XXXXXX")
+trap 'rm -f "$errors"' EXIT
+for attempt in 1 2 3; do
+  "$wineserver" -p60 2>/dev/null || true
+  status=0
+  "$wine" "$@" 2>"$errors" || status=$?
+  if [ "$status" -ne 0 ] && grep -q "cannot connect to it" "$errors"; then
+    sleep 2
+    continue
+  fi
+  break
+done
+cat "$errors" >&2
+exit "$status"
