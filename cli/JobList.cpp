@@ -67,7 +67,8 @@ bool ParseLine(const std::string& line, int32_t cell, PixelateJob& job, std::str
     if (!SplitFields(line, fields, error)) return false;
     if (fields.size() != 6) {
         error = "expected INPUT OUTPUT LEFT TOP RIGHT BOTTOM, found " +
-                std::to_string(fields.size()) + (fields.size() == 1 ? " field" : " fields");
+                std::to_string(fields.size()) + (fields.size() == 1 ? " field" : " fields") +
+                (fields.size() > 6 ? "; put a path with spaces in double quotes" : "");
         return false;
     }
     if (fields[0].empty() || fields[1].empty()) {
