@@ -1,5 +1,9 @@
 #include "cli/HelpText.h"
 
+#include "cli/ExitStatus.h"
+#include "cli/RescaleCommand.h"
+#include "image/BmpImage.h"
+
 namespace rastero::cli {
 
 namespace {
@@ -32,7 +36,8 @@ const char* const pixelateHelp =
     "  --cell N        distance between blocks, in pixels (default 20)\n"
     "  --list FILE     pixelate many files: FILE (- for standard input) has one job a line,\n"
     "                  INPUT OUTPUT LEFT TOP RIGHT BOTTOM\n"
-    "  --output-dir DIR  pixelate every INPUT with the same --rect options, each written to DIR\n"
+    "  --output-dir DIR\n"
+    "                  pixelate every INPUT with the same --rect options, each written to DIR\n"
     "                  under its own file name; DIR must exist\n"
     "  --jobs N        files processed at once in a batch (default: one per core)\n"
     "  -h, --help      show this help\n"
@@ -57,11 +62,18 @@ const char* const rescaleHelp =
     "  W  the new width; the height follows the proportions\n"
     "  H  the new height; the width follows the proportions\n"
     "  F  the new length of the longer side (a square goes by its height)\n"
-    "A side that would come out below 1 pixel becomes 1. A result may have at most 268435456\n"
-    "pixels and 89478485 columns; a larger one is refused with exit status 4.\n"
+    "A side that would come out below 1 pixel becomes 1.\n";
+
+const char* const rescaleOptions =
     "\n"
     "options:\n"
     "  -h, --help  show this help\n";
+
+std::string RescaleLimits() {
+    return "A result may have at most " + std::to_string(MaxPixelCount) + " pixels and " +
+           std::to_string(MaxRescaledWidth) + " columns; a larger one\nis refused with exit status " +
+           std::to_string(static_cast<int>(ExitStatus::TooLarge)) + ".\n";
+}
 
 const char* const infoHelp =
     "\n"
@@ -85,7 +97,7 @@ const char* const toolUsage =
 
 const char* const toolHelp =
     "\n"
-    "Rastero pixelates regions of BMP pictures and shows their headers.\n"
+    "Rastero pixelates regions of BMP pictures, resizes them and shows their headers.\n"
     "\n"
     "commands:\n"
     "  pixelate  cover rectangles with one-colour blocks and write a new BMP file\n"
@@ -109,7 +121,7 @@ std::string UsageLines(const std::string& topic) {
 
 std::string HelpText(const std::string& topic) {
     if (topic == "pixelate") return std::string(pixelateUsage) + pixelateHelp;
-    if (topic == "rescale") return std::string(rescaleUsage) + rescaleHelp;
+    if (topic == "rescale") return std::string(rescaleUsage) + rescaleHelp + RescaleLimits() + rescaleOptions;
     if (topic == "info") return std::string(infoUsage) + infoHelp;
     return std::string(toolUsage) + toolHelp;
 }

@@ -1,7 +1,5 @@
 #include "cli/RescaleCommand.h"
 
-#include <limits>
-
 #include "cli/Diagnosis.h"
 #include "image/BmpImage.h"
 #include "ops/Rescale.h"
@@ -9,10 +7,6 @@
 namespace rastero::cli {
 
 namespace {
-
-// The reader refuses rows of more than 2^31 - 1 bits, so wider results would be written as files
-// that no one here could load again.
-constexpr int32_t MaxRescaledWidth = std::numeric_limits<int32_t>::max() / 24;
 
 bool FitsAnImage(const BmpImage& image, const RescaleJob& job) {
     RescaledSize size{0, 0};

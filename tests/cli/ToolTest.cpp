@@ -88,7 +88,7 @@ TEST_F(ToolTest, HelpAndVersionGoToStandardOutput) {
         {"help", {"help"}, "exit status: 0 success, 1 an input cannot be loaded, 2 usage error"},
         {"pixelate --help", {"pixelate", "--help"}, "--cell N        distance between blocks"},
         {"info --help", {"info", "--help"}, "--json"},
-        {"rescale --help", {"rescale", "--help"}, "a larger one is refused with exit status 4"},
+        {"rescale --help", {"rescale", "--help"}, "268435456 pixels and 89478485 columns; a larger one\nis refused with exit status 4.\n"},
         {"batch in the tool's usage", {"--help"}, "rastero pixelate --list FILE [--jobs N] [--cell N]"},
         {"--version", {"--version"}, "rastero 1.0.0\n"},
     };
