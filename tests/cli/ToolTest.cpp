@@ -39,7 +39,7 @@ struct ToolRun {
 class ToolTest : public ::testing::Test {
 protected:
     ToolRun Run(const std::vector<std::string>& arguments, const std::string& standardInput = "/dev/null") {
-        std::string command = ShellQuoted(RASTERO_TOOL_PATH);
+        std::string command = RASTERO_TOOL_LAUNCHER + ShellQuoted(RASTERO_TOOL_PATH);
         for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
         const std::string out = streams.File("stdout");
         const std::string err = streams.File("stderr");
