@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "bmpfile/HeaderInspection.h"
+#include "bmpfile/HeaderReaders.h"
 #include "image/BmpImage.h"
 
 namespace rastero::cli {

@@ -4,7 +4,7 @@
 #include <iomanip>
 
 #include "bmpfile/BmpHeaders.h"
-#include "bmpfile/HeaderInspection.h"
+#include "bmpfile/HeaderReaders.h"
 #include "cli/Diagnosis.h"
 
 namespace rastero::cli {

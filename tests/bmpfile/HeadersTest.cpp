@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "bmpfile/HeaderInspection.h"
+#include "bmpfile/HeaderReaders.h"
 #include "tests/TestSupport.h"
 #include "tests/bmpfile/BmpFixture.h"
 
@@ -146,7 +146,7 @@ TEST(HeadersTest, RowStrides) {
     }
 }
 
-TEST(HeaderInspectionTest, HeadersAsTheFileHoldsThem) {
+TEST(HeaderReadersTest, HeadersAsTheFileHoldsThem) {
     TempFolder folder;
     BmpImage image;
     ASSERT_TRUE(image.Resize(5, 2));
@@ -184,7 +184,7 @@ void ExpectConstructedInfo(const BmpInfoHeader& info, const std::string& name) {
     EXPECT_EQ(info.biBitCount, 0) << name;
 }
 
-TEST(HeaderInspectionTest, MissingAndShortFiles) {
+TEST(HeaderReadersTest, MissingAndShortFiles) {
     TempFolder folder;
     const std::string missing = folder.File("missing.bmp");
     const BmpFileHeader none = ReadFileHeaderOf(missing.c_str());
@@ -215,7 +215,7 @@ TEST(HeaderInspectionTest, MissingAndShortFiles) {
     ExpectConstructedInfo(partial, "cut at 20");
 }
 
-TEST(HeaderInspectionTest, OtherFormatsAreReadAsTheyAre) {
+TEST(HeaderReadersTest, OtherFormatsAreReadAsTheyAre) {
     TempFolder folder;
     Bytes bytes(60);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bmpfile/BmpHeaders.h"
-#include "bmpfile/HeaderInspection.h"
+#include "bmpfile/HeaderReaders.h"
 #include "image/BmpImage.h"
 #include "ops/Pixelate.h"
 #include "ops/Rescale.h"

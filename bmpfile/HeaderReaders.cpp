@@ -1,4 +1,4 @@
-#include "bmpfile/HeaderInspection.h"
+#include "bmpfile/HeaderReaders.h"
 
 namespace rastero {
 
