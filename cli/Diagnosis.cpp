@@ -128,4 +128,16 @@ std::string WhyWriteFailed(const std::string& path) {
     return "the file cannot be written; check the folder's permissions and the free space";
 }
 
+bool LoadOrTell(BmpImage& image, const std::string& path, std::ostream& errors) {
+    if (image.LoadFile(path.c_str())) return true;
+    errors << "rastero: cannot load " << Quoted(path) << ": " << WhyLoadFailed(path) << "\n";
+    return false;
+}
+
+bool SaveOrTell(BmpImage& image, const std::string& path, std::ostream& errors) {
+    if (image.SaveFile(path.c_str())) return true;
+    errors << "rastero: cannot write " << Quoted(path) << ": " << WhyWriteFailed(path) << "\n";
+    return false;
+}
+
 }  // namespace rastero::cli

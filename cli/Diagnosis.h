@@ -1,8 +1,10 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "bmpfile/BmpHeaders.h"
+#include "image/BmpImage.h"
 
 namespace rastero::cli {
 
@@ -19,6 +21,10 @@ std::string WhyLoadFailed(const std::string& path);
 
 // The reason writing this file failed.
 std::string WhyWriteFailed(const std::string& path);
+
+// Loads or saves `image`; on failure tells `errors` which file and why, and returns false.
+bool LoadOrTell(BmpImage& image, const std::string& path, std::ostream& errors);
+bool SaveOrTell(BmpImage& image, const std::string& path, std::ostream& errors);
 
 // The path in double quotes, for messages.
 std::string Quoted(const std::string& path);

@@ -18,11 +18,7 @@ bool FitsAnImage(const BmpImage& image, const RescaleJob& job) {
 
 ExitStatus RescaleFile(const RescaleJob& job, std::ostream& errors) {
     BmpImage image;
-    if (!image.LoadFile(job.input.c_str())) {
-        errors << "rastero: cannot load " << Quoted(job.input) << ": " << WhyLoadFailed(job.input)
-               << "\n";
-        return ExitStatus::LoadFailed;
-    }
+    if (!LoadOrTell(image, job.input, errors)) return ExitStatus::LoadFailed;
     if (!FitsAnImage(image, job)) {
         errors << "rastero: cannot rescale " << Quoted(job.input) << ": the requested size is too "
                << "large (a result has at most " << MaxPixelCount << " pixels and "
@@ -33,11 +29,7 @@ ExitStatus RescaleFile(const RescaleJob& job, std::ostream& errors) {
         errors << "rastero: cannot rescale " << Quoted(job.input) << ": not enough memory\n";
         return ExitStatus::LoadFailed;
     }
-    if (!image.SaveFile(job.output.c_str())) {
-        errors << "rastero: cannot write " << Quoted(job.output) << ": "
-               << WhyWriteFailed(job.output) << "\n";
-        return ExitStatus::WriteFailed;
-    }
+    if (!SaveOrTell(image, job.output, errors)) return ExitStatus::WriteFailed;
     return ExitStatus::Success;
 }
 
