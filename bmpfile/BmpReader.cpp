@@ -39,13 +39,21 @@ struct Fetch8 {
     void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const { pixel = colors[row[x]]; }
 };
 
-// Alpha is left as it is: 0 after the loader's Resize.
+// DecodeRow24 leaves alpha as it is.
 struct Fetch24 {
     void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
         const uint8_t* source = row + 3 * static_cast<size_t>(x);
         pixel.blue = source[0];
         pixel.green = source[1];
         pixel.red = source[2];
+    }
+};
+
+// The loader's storage starts unfilled, so its 24-bit pixels take the 0 alpha of a white one.
+struct Fetch24Fresh {
+    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
+        const uint8_t* source = row + 3 * static_cast<size_t>(x);
+        pixel = BmpPixel{source[0], source[1], source[2], 0};
     }
 };
 
@@ -77,7 +85,7 @@ struct Fetch16 {
     void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
         Apply(WordAt(row + 2 * static_cast<size_t>(x)), pixel);
     }
-    // Only the loader decodes 16 bits, right after its Resize: alpha is 0 and stays so.
+    // Only the loader decodes 16 bits; its pixels take the 0 alpha of a white one.
     void Apply(uint16_t word, BmpPixel& pixel) const {
         pixel = BmpPixel{static_cast<uint8_t>(((word & blueMask) >> blueShift) * 8),
                          static_cast<uint8_t>(((word & greenMask) >> greenShift) * 8),
@@ -112,7 +120,7 @@ bool DecodeOneRow(BmpImage& image, const uint8_t* bytes, int32_t length, int32_t
 // Rows of 1, 4, 8, 24 and 32 bits stop at the first short row; it and the rows above stay white.
 struct StopAtShortRow {
     void AfterBand(const uint8_t*, int64_t, int32_t, int32_t) {}
-    void OnShort(BmpImage&, uint8_t*, int64_t, size_t, int32_t) {}
+    int32_t OnShort(BmpImage&, uint8_t*, int64_t, size_t, int32_t yShort) { return yShort + 1; }
 };
 
 // Rows of 16 bits do not stop: a word that cannot be read leaves the word buffer as it was, so
@@ -126,7 +134,7 @@ public:
         lastWord = WordAt(band + (rows - 1) * stride + 2 * int64_t{width - 1});
     }
 
-    void OnShort(BmpImage& image, uint8_t* band, int64_t stride, size_t got, int32_t yShort) {
+    int32_t OnShort(BmpImage& image, uint8_t* band, int64_t stride, size_t got, int32_t yShort) {
         const int32_t width = image.GetWidth();
         const int64_t whole = static_cast<int64_t>(got) / stride;
         const int64_t offset = static_cast<int64_t>(got) % stride;
@@ -140,6 +148,7 @@ public:
         BmpPixel repeated;
         fetch.Apply(word, repeated);
         for (int32_t x = 0; x < width; ++x) std::fill(image.Column(x), image.Column(x) + yShort, repeated);
+        return 0;
     }
 
 private:
@@ -163,15 +172,16 @@ private:
     uint16_t lastWord = 0;
 };
 
-// Reads the rows bottom row first, a block of rows per stream read. False only when no block
-// buffer could be had.
+// Reads the rows bottom row first, a block of rows per stream read, and sets `unreached` to the
+// number of top rows that no data reached. False only when no block buffer could be had.
 template <typename Fetch, typename Ending>
-bool ReadRows(BmpImage& image, std::FILE* file, const Fetch& fetch, Ending ending) {
+bool ReadRows(BmpImage& image, std::FILE* file, const Fetch& fetch, Ending ending, int32_t& unreached) {
     const int32_t width = image.GetWidth();
     const int32_t height = image.GetHeight();
     const int64_t stride = RowStride(width, image.GetDepth());
     const int32_t blockRows = RowsPerBlock(stride, height);
     std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[static_cast<size_t>(blockRows * stride)]);
+    unreached = height;
     if (!block) return false;
     for (int32_t y = height - 1; y >= 0;) {
         const int32_t rows = std::min(blockRows, y + 1);
@@ -180,12 +190,13 @@ bool ReadRows(BmpImage& image, std::FILE* file, const Fetch& fetch, Ending endin
         const auto whole = static_cast<int32_t>(static_cast<int64_t>(got) / stride);
         DecodeBand(image, block.get(), stride, whole, y, fetch);
         if (got < wanted) {
-            ending.OnShort(image, block.get(), stride, got, y - whole);
+            unreached = ending.OnShort(image, block.get(), stride, got, y - whole);
             return true;
         }
         ending.AfterBand(block.get(), stride, rows, width);
         y -= rows;
     }
+    unreached = 0;
     return true;
 }
 
@@ -263,18 +274,18 @@ void ReadPalette(BmpImage& image, std::FILE* file, const Layout& layout) {
     }
 }
 
-bool ReadIndexedRows(BmpImage& image, std::FILE* file, const Layout& layout) {
+bool ReadIndexedRows(BmpImage& image, std::FILE* file, const Layout& layout, int32_t& unreached) {
     ReadPalette(image, file, layout);
     SkipBytes(file, layout.room - int64_t{BmpPaletteEntrySize} * IntPower(2, image.GetDepth()));
     const PaletteTable table(image);
     switch (image.GetDepth()) {
-        case 1: return ReadRows(image, file, Fetch1{table.colors}, StopAtShortRow{});
-        case 4: return ReadRows(image, file, Fetch4{table.colors}, StopAtShortRow{});
-        default: return ReadRows(image, file, Fetch8{table.colors}, StopAtShortRow{});
+        case 1: return ReadRows(image, file, Fetch1{table.colors}, StopAtShortRow{}, unreached);
+        case 4: return ReadRows(image, file, Fetch4{table.colors}, StopAtShortRow{}, unreached);
+        default: return ReadRows(image, file, Fetch8{table.colors}, StopAtShortRow{}, unreached);
     }
 }
 
-bool ReadRows16(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t compression) {
+bool ReadRows16(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t compression, int32_t& unreached) {
     uint16_t red = DefaultRedMask16;
     uint16_t green = DefaultGreenMask16;
     uint16_t blue = DefaultBlueMask16;
@@ -292,13 +303,13 @@ bool ReadRows16(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t
     }
     SkipBytes(file, extra);
     const Fetch16 fetch(red, green, blue);
-    return ReadRows(image, file, fetch, RepeatLastWord(fetch));
+    return ReadRows(image, file, fetch, RepeatLastWord(fetch), unreached);
 }
 
-bool ReadDirectRows(BmpImage& image, std::FILE* file, const Layout& layout) {
+bool ReadDirectRows(BmpImage& image, std::FILE* file, const Layout& layout, int32_t& unreached) {
     SkipBytes(file, layout.room);
-    if (image.GetDepth() == 24) return ReadRows(image, file, Fetch24{}, StopAtShortRow{});
-    return ReadRows(image, file, Fetch32{}, StopAtShortRow{});
+    if (image.GetDepth() == 24) return ReadRows(image, file, Fetch24Fresh{}, StopAtShortRow{}, unreached);
+    return ReadRows(image, file, Fetch32{}, StopAtShortRow{}, unreached);
 }
 
 }  // namespace
@@ -328,21 +339,24 @@ bool BmpImage::LoadFile(const char* path) {
     // Rows are counted in bits as 32-bit values; a header may ask for any size while the file
     // holds a few bytes, so sizes past that or past the pixel limit are refused before allocating.
     if (info.biWidth <= 0 || info.biHeight <= 0 || int64_t{info.biWidth} * info.biBitCount > INT32_MAX ||
-        !Resize(info.biWidth, info.biHeight)) {
+        !ResizeUnfilled(info.biWidth, info.biHeight)) {
         return Refuse(*this);
     }
 
     const Layout layout = LayoutOf(fileHeader, info);
     SkipBytes(file, layout.headerTail);
     bool stored = false;
+    int32_t unreached = height;
     if (IsIndexedDepth(depth)) {
-        stored = ReadIndexedRows(*this, file, layout);
+        stored = ReadIndexedRows(*this, file, layout, unreached);
     } else if (depth == 16) {
-        stored = ReadRows16(*this, file, layout, info.biCompression);
+        stored = ReadRows16(*this, file, layout, info.biCompression, unreached);
     } else {
-        stored = ReadDirectRows(*this, file, layout);
+        stored = ReadDirectRows(*this, file, layout, unreached);
     }
-    return stored || Refuse(*this);
+    if (!stored) return Refuse(*this);
+    FillTopRowsWhite(unreached);
+    return true;
 }
 
 }  // namespace rastero
