@@ -307,6 +307,9 @@ bool BmpImage::EncodeRow32(uint8_t* buffer, int32_t length, int32_t y) const {
 
 bool BmpImage::SaveFile(const char* path) {
     if (!CheckTypeSizes()) return false;
+    // No file can be opened under an empty name; refuse it before a temporary file is made in the
+    // current folder.
+    if (path == nullptr || *path == '\0') return false;
     // The image always has its palette at the indexed depths; should it not, it gets the standard one.
     if (IsIndexedDepth(depth) && !palette && !SetDepth(depth)) return false;
     if (IsExistingNonRegularFile(path)) return WriteInPlace(*this, path);

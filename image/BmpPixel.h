@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace rastero {
 
@@ -24,6 +25,15 @@ inline bool SameColor(const BmpPixel& a, const BmpPixel& b) {
 
 inline bool SamePixel(const BmpPixel& a, const BmpPixel& b) {
     return SameColor(a, b) && a.alpha == b.alpha;
+}
+
+// Fills count pixels with one colour. Written as whole 4-byte words so the compiler can store
+// several pixels at a time; a plain fill of the struct goes byte by byte.
+inline void FillPixels(BmpPixel* first, int64_t count, const BmpPixel& color) {
+    uint32_t word;
+    std::memcpy(&word, &color, sizeof word);
+    auto* bytes = reinterpret_cast<unsigned char*>(first);
+    for (int64_t i = 0; i < count; ++i) std::memcpy(bytes + 4 * i, &word, sizeof word);
 }
 
 }  // namespace rastero

@@ -7,7 +7,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -39,7 +41,7 @@ inline uint16_t Little16(const Bytes& bytes, size_t at) {
     return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
-// A fresh folder under the system's temporary folder, removed with its files at the end.
+// A fresh folder under the system's temporary folder, removed with all it holds at the end.
 class TempFolder {
 public:
     TempFolder() {
@@ -50,8 +52,8 @@ public:
         if (mkdtemp(name.data())) path = name.data();
     }
     ~TempFolder() {
-        for (const std::string& entry : Entries()) std::remove((path + "/" + entry).c_str());
-        rmdir(path.c_str());
+        std::error_code error;
+        if (!path.empty()) std::filesystem::remove_all(path, error);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -68,6 +70,7 @@ public:
             }
             closedir(folder);
         }
+        std::sort(names.begin(), names.end());
         return names;
     }
 

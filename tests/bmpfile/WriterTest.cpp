@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -271,6 +273,19 @@ TEST(WriterTest, MissingFolderIsAFailureAndMakesNoFile) {
     EXPECT_FALSE(image.SaveFile("/nonexistent-folder/out.bmp"));
     struct stat status;
     EXPECT_NE(stat("/nonexistent-folder/out.bmp", &status), 0);
+}
+
+TEST(WriterTest, EmptyOrNullNameIsAFailureAndMakesNoFile) {
+    TempFolder folder;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    BmpImage image;
+    const bool savedEmpty = image.SaveFile("");
+    const bool savedNull = image.SaveFile(nullptr);
+    std::filesystem::current_path(previous);
+    EXPECT_FALSE(savedEmpty);
+    EXPECT_FALSE(savedNull);
+    EXPECT_TRUE(folder.Entries().empty()) << "no temporary file in the current folder";
 }
 
 TEST(WriterTest, DevicesAreWrittenInPlace) {

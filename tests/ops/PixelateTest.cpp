@@ -90,6 +90,8 @@ TEST(PixelateTest, MatchesTheBlockByBlockMosaicForAnyRectangle) {
         {"entirely below", 0, 70, 50, 200},
         {"entirely right", 64, 0, 200, 50},
         {"negative everything", -90, -90, -5, -5},
+        {"blocks starting on the last column and row", 3, 7, 64, 48},
+        {"one block on the bottom-right pixel", 63, 47, 64, 48},
     };
     for (const Case& c : cases) {
         std::unique_ptr<BmpImage> have(PatternImage(64, 48));
@@ -130,6 +132,7 @@ TEST(PixelateTest, OtherStrides) {
         {"stride 1", 2, 3, 9, 8, 1},
         {"stride 7 over the edges", -5, -9, 70, 60, 7},
         {"stride larger than the image", -3, -3, 5, 5, 1000},
+        {"stride 3 ending on the last column and row", -2, -2, 40, 30, 3},
     };
     for (const Case& c : cases) {
         std::unique_ptr<BmpImage> have(PatternImage(40, 30));
@@ -138,6 +141,19 @@ TEST(PixelateTest, OtherStrides) {
         NaivePixelate(*want, c.left, c.top, c.right, c.bottom, c.stride);
         ExpectSamePixels(*have, *want, c.name);
     }
+    // Rows of blocks split over several bands, and more blocks in one row than a band holds.
+    std::unique_ptr<BmpImage> banded(PatternImage(100, 100));
+    std::unique_ptr<BmpImage> bandedWant(PatternImage(100, 100));
+    PixelateBlocksWithStride(*banded, -1, -1, 100, 100, 1);
+    NaivePixelate(*bandedWant, -1, -1, 100, 100, 1);
+    ExpectSamePixels(*banded, *bandedWant, "stride 1 over several bands");
+
+    std::unique_ptr<BmpImage> wide(PatternImage(5000, 4));
+    std::unique_ptr<BmpImage> wideWant(PatternImage(5000, 4));
+    PixelateBlocksWithStride(*wide, -1, -1, 5000, 4, 1);
+    NaivePixelate(*wideWant, -1, -1, 5000, 4, 1);
+    ExpectSamePixels(*wide, *wideWant, "stride 1 across 5000 columns");
+
     std::unique_ptr<BmpImage> huge(PatternImage(40, 30));
     PixelateBlocksWithStride(*huge, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX);
     PixelateBlocksWithStride(*huge, 0, 0, 10, 10, 0);
