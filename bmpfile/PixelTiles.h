@@ -19,14 +19,8 @@ namespace rastero {
 // a plain linear loop; the tile moves to or from the columns one column run at a time. The runs
 // are as long as the rows at hand allow (memory streams best in long runs), and the tile is as
 // wide as then fits, in steps of 8 pixels so a run of 1- and 4-bit pixels starts on a byte.
-#ifndef RASTERO_TILE_PIXELS
-#define RASTERO_TILE_PIXELS 8192
-#endif
-constexpr int32_t TilePixels = RASTERO_TILE_PIXELS;
-#ifndef RASTERO_TILE_MAX_ROWS
-#define RASTERO_TILE_MAX_ROWS 128
-#endif
-constexpr int32_t TileMaxRows = RASTERO_TILE_MAX_ROWS;
+constexpr int32_t TilePixels = 8192;
+constexpr int32_t TileMaxRows = TilePixels / 8;
 
 struct PixelTile {
     explicit PixelTile(int32_t rows) : rows(rows), pitch(std::max(8, TilePixels / rows / 8 * 8)) {}
