@@ -1,5 +1,7 @@
 #include "image/BmpImage.h"
 
+#include "boundary/MemoryAdvice.h"
+
 #include <algorithm>
 #include <new>
 
@@ -103,6 +105,8 @@ bool BmpImage::ResizeUnfilled(int32_t newWidth, int32_t newHeight) {
     std::unique_ptr<BmpPixel[]> newStore(new (std::nothrow) BmpPixel[static_cast<size_t>(count)]);
     std::unique_ptr<BmpPixel*[]> newColumns(new (std::nothrow) BmpPixel*[newWidth]);
     if (!newStore || !newColumns) return false;
+    // Every pixel is written next, by the white fill or by the loader.
+    PrepareForWriting(newStore.get(), static_cast<size_t>(count) * sizeof(BmpPixel));
     for (int32_t x = 0; x < newWidth; ++x) {
         newColumns[x] = newStore.get() + static_cast<size_t>(x) * static_cast<size_t>(newHeight);
     }
