@@ -19,15 +19,20 @@ namespace {
 // colour, which is the answer for it; after a load of an indexed file every pixel holds one of
 // them. Other colours are matched when first met and kept until pushed out. A slot holds the
 // 24-bit colour above the 8-bit index, and every slot always holds a true answer, so a lookup
-// needs no empty mark.
+// needs no empty mark. The palette's colours also stay in a sorted list, so one that lost its
+// slot to two others of its set costs a binary search, not a scan.
 class PaletteMatcher {
 public:
     explicit PaletteMatcher(const BmpImage& image) : image(image) {
         const BmpPixel black{0, 0, 0, 0};
         std::fill(std::begin(slots), std::end(slots), Slot(Key(black), image.NearestPaletteIndex(black)));
         if (!IsIndexedDepth(image.GetDepth()) || !image.HasPalette()) return;
-        // Downwards, so where the palette repeats a colour its lowest entry is the one kept.
-        for (int32_t i = image.PaletteSize() - 1; i >= 0; --i) Insert(Key(image.PaletteColor(i)), static_cast<uint8_t>(i));
+        for (int32_t i = 0; i < image.PaletteSize(); ++i) own[i] = Slot(Key(image.PaletteColor(i)), static_cast<uint8_t>(i));
+        // By colour, then index; of a repeated colour only its lowest entry stays.
+        std::sort(own, own + image.PaletteSize());
+        const auto sameColor = [](uint32_t a, uint32_t b) { return a >> 8 == b >> 8; };
+        ownCount = static_cast<int32_t>(std::unique(own, own + image.PaletteSize(), sameColor) - own);
+        for (int32_t i = 0; i < ownCount; ++i) Insert(own[i]);
     }
 
     // The palette index of each of `count` pixels. Out of line, so that its loop gets the
@@ -50,7 +55,8 @@ private:
         return word & 0xFFFFFF;
     }
     static uint32_t Slot(uint32_t key, uint8_t index) { return key << 8 | index; }
-    static uint32_t SetOf(uint32_t key) { return (key * 0x9E3779B1u) >> (32 - SetBits); }
+    // Palette colours often have many low bits 0; folding the high bits in first spreads them.
+    static uint32_t SetOf(uint32_t key) { return ((key ^ key >> 11) * 0x9E3779B1u) >> (32 - SetBits); }
 
     // Kept out of line, and given the colour as a value, so the hit above stays a handful of
     // instructions with everything in registers.
@@ -60,27 +66,30 @@ private:
             std::swap(set[0], set[1]);
             return static_cast<uint8_t>(set[0]);
         }
-        const BmpPixel color{static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8), static_cast<uint8_t>(key >> 16), 0};
-        const uint8_t index = image.NearestPaletteIndex(color);
-        set[1] = set[0];
-        set[0] = Slot(key, index);
-        return index;
+        const uint32_t* found = std::lower_bound(own, own + ownCount, Slot(key, 0));
+        uint32_t slot = 0;
+        if (found != own + ownCount && *found >> 8 == key) {
+            slot = *found;
+        } else {
+            const BmpPixel color{static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8),
+                                 static_cast<uint8_t>(key >> 16), 0};
+            slot = Slot(key, image.NearestPaletteIndex(color));
+        }
+        Insert(slot);
+        return static_cast<uint8_t>(slot);
     }
 
-    void Insert(uint32_t key, uint8_t index) {
-        uint32_t* set = slots + 2 * SetOf(key);
-        if (set[0] >> 8 == key) {
-            set[0] = Slot(key, index);
-        } else if (set[1] >> 8 == key) {
-            set[1] = Slot(key, index);
-        } else {
-            set[1] = set[0];
-            set[0] = Slot(key, index);
-        }
+    // The new slot goes first in its set, the old first one second.
+    void Insert(uint32_t slot) {
+        uint32_t* set = slots + 2 * SetOf(slot >> 8);
+        set[1] = set[0];
+        set[0] = slot;
     }
 
     const BmpImage& image;
     uint32_t slots[2 << SetBits];
+    uint32_t own[256];
+    int32_t ownCount = 0;
 };
 
 // Row encoders: pixels x0 .. x0 + count - 1 of a stored row from `in`, one tile row. Only the
