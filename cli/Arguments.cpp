@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "ops/Pixelate.h"
+#include "ops/Rescale.h"
 
 namespace rastero::cli {
 
@@ -57,10 +58,29 @@ OptionValue TakeOption(const std::vector<std::string>& arguments, size_t& index)
     return OptionValue{argument, std::string(), false};
 }
 
-ParseResult FinishPixelate(Command command, const std::vector<std::string>& positional,
-                           bool rectangleOptions) {
+// What the pixelate command's arguments said, before it is known which form they take.
+struct PixelateArguments {
+    std::vector<std::string> positional;
+    std::vector<Rectangle> rectangles;
+    int32_t cell = DefaultBlockStride;
+    int32_t threads = 0;
+    std::string listFile;
+    std::string outputFolder;
+    bool hasList = false;
+    bool hasOutputFolder = false;
+};
+
+bool AnyEmpty(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (name.empty()) return true;
+    }
+    return false;
+}
+
+ParseResult FinishPixelate(const PixelateArguments& parsed) {
     const char* const topic = "pixelate";
-    PixelateJob& job = command.pixelate;
+    const std::vector<std::string>& positional = parsed.positional;
+    const bool rectangleOptions = !parsed.rectangles.empty();
     if (rectangleOptions && positional.size() == 6) {
         return Failure("--rect replaces LEFT TOP RIGHT BOTTOM; give one or the other", topic);
     }
@@ -74,8 +94,13 @@ ParseResult FinishPixelate(Command command, const std::vector<std::string>& posi
     if (positional[0].empty() || positional[1].empty()) {
         return Failure("INPUT and OUTPUT must be file names, not empty", topic);
     }
+    Command command{};
+    command.kind = CommandKind::Pixelate;
+    PixelateJob& job = command.pixelate;
     job.input = positional[0];
     job.output = positional[1];
+    job.cell = parsed.cell;
+    job.rectangles = parsed.rectangles;
     if (!rectangleOptions) {
         int32_t corners[4] = {};
         for (size_t i = 0; i < 4; ++i) {
@@ -90,13 +115,102 @@ ParseResult FinishPixelate(Command command, const std::vector<std::string>& posi
     return Success(command);
 }
 
+ParseResult FinishBatch(const PixelateArguments& parsed) {
+    const char* const topic = "pixelate";
+    if (parsed.hasList && parsed.hasOutputFolder) {
+        return Failure("--list and --output-dir are two ways to name the files; give one", topic);
+    }
+    if (parsed.hasList && (!parsed.positional.empty() || !parsed.rectangles.empty())) {
+        return Failure("with --list, the files and rectangles come from the list only", topic);
+    }
+    if (parsed.hasList && parsed.listFile.empty()) {
+        return Failure("--list needs a file name, or - for standard input", topic);
+    }
+    if (parsed.hasOutputFolder && parsed.outputFolder.empty()) {
+        return Failure("--output-dir needs a folder name", topic);
+    }
+    if (parsed.hasOutputFolder && (parsed.positional.empty() || parsed.rectangles.empty())) {
+        return Failure("--output-dir needs --rect L,T,R,B and at least one INPUT", topic);
+    }
+    if (AnyEmpty(parsed.positional)) return Failure("INPUT must be a file name, not empty", topic);
+    Command command{};
+    command.kind = CommandKind::PixelateBatch;
+    PixelateBatch& batch = command.batch;
+    batch.listFile = parsed.listFile;
+    batch.outputFolder = parsed.outputFolder;
+    batch.inputs = parsed.positional;
+    batch.rectangles = parsed.rectangles;
+    batch.cell = parsed.cell;
+    batch.threads = parsed.threads;
+    return Success(command);
+}
+
+bool IsOption(const std::string& argument, const char* name) {
+    return argument == name || argument.rfind(std::string(name) + "=", 0) == 0;
+}
+
+// Reads the one pixelate option at `index`; an empty result when it was fine.
+std::string TakePixelateOption(const std::vector<std::string>& arguments, size_t& index,
+                               PixelateArguments& parsed) {
+    const std::string& argument = arguments[index];
+    if (IsOption(argument, "--rect")) {
+        const OptionValue option = TakeOption(arguments, index);
+        Rectangle rectangle{};
+        if (!option.hasValue || !ParseRectangle(option.value, rectangle)) {
+            return "--rect needs four whole numbers LEFT,TOP,RIGHT,BOTTOM, not \"" + option.value +
+                   "\"";
+        }
+        parsed.rectangles.push_back(rectangle);
+    } else if (IsOption(argument, "--cell")) {
+        const OptionValue option = TakeOption(arguments, index);
+        if (!option.hasValue || !ParseInt32(option.value, parsed.cell) || parsed.cell < 1) {
+            return "--cell needs a whole number from 1 to 2147483647, not \"" + option.value + "\"";
+        }
+    } else if (IsOption(argument, "--jobs")) {
+        const OptionValue option = TakeOption(arguments, index);
+        if (!option.hasValue || !ParseInt32(option.value, parsed.threads) || parsed.threads < 1 ||
+            parsed.threads > MaxThreads) {
+            return "--jobs needs a whole number from 1 to " + std::to_string(MaxThreads) +
+                   ", not \"" + option.value + "\"";
+        }
+    } else if (IsOption(argument, "--list")) {
+        const OptionValue option = TakeOption(arguments, index);
+        parsed.listFile = option.value;
+        parsed.hasList = true;
+    } else if (IsOption(argument, "--output-dir")) {
+        const OptionValue option = TakeOption(arguments, index);
+        parsed.outputFolder = option.value;
+        parsed.hasOutputFolder = true;
+    } else {
+        return "unknown option \"" + argument + "\"";
+    }
+    return "";
+}
+
 ParseResult ParsePixelate(const std::vector<std::string>& arguments) {
     const char* const topic = "pixelate";
-    Command command{};
-    command.kind = CommandKind::Pixelate;
-    command.pixelate.cell = DefaultBlockStride;
+    PixelateArguments parsed;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || !LooksLikeOption(argument)) {
+            parsed.positional.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (IsHelpOption(argument)) {
+            return HelpFor(topic);
+        } else {
+            const std::string error = TakePixelateOption(arguments, i, parsed);
+            if (!error.empty()) return Failure(error, topic);
+        }
+    }
+    if (parsed.hasList || parsed.hasOutputFolder) return FinishBatch(parsed);
+    return FinishPixelate(parsed);
+}
+
+ParseResult ParseRescale(const std::vector<std::string>& arguments) {
+    const char* const topic = "rescale";
     std::vector<std::string> positional;
-    bool rectangleOptions = false;
     bool optionsEnded = false;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -106,30 +220,32 @@ ParseResult ParsePixelate(const std::vector<std::string>& arguments) {
             optionsEnded = true;
         } else if (IsHelpOption(argument)) {
             return HelpFor(topic);
-        } else if (argument == "--rect" || argument.rfind("--rect=", 0) == 0) {
-            const OptionValue option = TakeOption(arguments, i);
-            Rectangle rectangle{};
-            if (!option.hasValue || !ParseRectangle(option.value, rectangle)) {
-                return Failure("--rect needs four whole numbers LEFT,TOP,RIGHT,BOTTOM, not \"" +
-                                   option.value + "\"",
-                               topic);
-            }
-            command.pixelate.rectangles.push_back(rectangle);
-            rectangleOptions = true;
-        } else if (argument == "--cell" || argument.rfind("--cell=", 0) == 0) {
-            const OptionValue option = TakeOption(arguments, i);
-            int32_t cell = 0;
-            if (!option.hasValue || !ParseInt32(option.value, cell) || cell < 1) {
-                return Failure("--cell needs a whole number from 1 to 2147483647, not \"" +
-                                   option.value + "\"",
-                               topic);
-            }
-            command.pixelate.cell = cell;
         } else {
             return Failure("unknown option \"" + argument + "\"", topic);
         }
     }
-    return FinishPixelate(command, positional, rectangleOptions);
+    if (positional.size() != 4) return Failure("expected INPUT OUTPUT MODE SIZE", topic);
+    if (positional[0].empty() || positional[1].empty()) {
+        return Failure("INPUT and OUTPUT must be file names, not empty", topic);
+    }
+    const std::string& mode = positional[2];
+    if (mode.size() != 1) {
+        return Failure("MODE must be one letter, P, W, H or F, not \"" + mode + "\"", topic);
+    }
+    if (!IsRescaleMode(mode[0])) {
+        ParseResult result = Failure("Rastero Error: Unknown rescale mode " + mode + " requested", topic);
+        result.ownWords = true;
+        return result;
+    }
+    Command command{};
+    command.kind = CommandKind::Rescale;
+    command.rescale = RescaleJob{positional[0], positional[1], mode[0], 0};
+    if (!ParseInt32(positional[3], command.rescale.size)) {
+        return Failure("SIZE must be a whole number from -2147483648 to 2147483647, not \"" +
+                           positional[3] + "\"",
+                       topic);
+    }
+    return Success(command);
 }
 
 ParseResult ParseInfo(const std::vector<std::string>& arguments) {
@@ -194,7 +310,7 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
     if (IsHelpOption(command)) return HelpFor("");
     if (command == "help") {
         const std::string topic = arguments.size() > 1 ? arguments[1] : "";
-        if (!topic.empty() && topic != "pixelate" && topic != "info") {
+        if (!topic.empty() && topic != "pixelate" && topic != "rescale" && topic != "info") {
             return Failure("unknown command \"" + topic + "\"", "");
         }
         return HelpFor(topic);
@@ -205,6 +321,7 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments) {
         return Success(version);
     }
     if (command == "pixelate") return ParsePixelate(arguments);
+    if (command == "rescale") return ParseRescale(arguments);
     if (command == "info") return ParseInfo(arguments);
     return Failure("unknown command \"" + command + "\"", "");
 }

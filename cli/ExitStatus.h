@@ -8,6 +8,8 @@ enum class ExitStatus {
     LoadFailed = 1,
     UsageError = 2,
     WriteFailed = 3,
+    // The rescaled picture would be larger than an image may be.
+    TooLarge = 4,
 };
 
 inline ExitStatus Worse(ExitStatus a, ExitStatus b) { return a < b ? b : a; }

@@ -1,34 +1,41 @@
 #include "cli/Tool.h"
 
 #include "cli/Arguments.h"
+#include "cli/BatchCommand.h"
 #include "cli/HelpText.h"
 #include "cli/InfoCommand.h"
 #include "cli/PixelateCommand.h"
+#include "cli/RescaleCommand.h"
+#include "ops/Warnings.h"
 
 namespace rastero::cli {
 
-ExitStatus RunTool(const std::vector<std::string>& arguments, std::ostream& out,
-                   std::ostream& errors) {
+ExitStatus RunTool(const std::vector<std::string>& arguments, const ToolStreams& streams) {
     const ParseResult parsed = ParseArguments(arguments);
     if (!parsed.ok) {
-        const std::string helpCommand =
-            parsed.errorTopic.empty() ? "rastero --help" : "rastero " + parsed.errorTopic + " --help";
-        errors << "rastero: " << parsed.error << "\n"
-               << UsageLines(parsed.errorTopic) << "Run \"" << helpCommand << "\" for more.\n";
+        // The system's own warnings (an unknown rescale mode) speak only while warnings are on.
+        const bool silenced = parsed.ownWords && !WarningsEnabled();
+        streams.errors << UsageErrorText(silenced ? std::string() : parsed.error, parsed.errorTopic,
+                                         parsed.ownWords);
         return ExitStatus::UsageError;
     }
     const Command& command = parsed.command;
     switch (command.kind) {
     case CommandKind::Help:
-        out << HelpText(command.topic);
+        streams.out << HelpText(command.topic);
         return ExitStatus::Success;
     case CommandKind::Version:
-        out << VersionText();
+        streams.out << VersionText();
         return ExitStatus::Success;
     case CommandKind::Pixelate:
-        return PixelateFile(command.pixelate, errors);
+        return PixelateFile(command.pixelate, streams.errors);
+    case CommandKind::PixelateBatch:
+        return RunPixelateBatch(command.batch, streams.in, streams.errors,
+                                streams.errorsOnTerminal);
+    case CommandKind::Rescale:
+        return RescaleFile(command.rescale, streams.errors);
     case CommandKind::Info:
-        return ShowInfo(command.info, out, errors);
+        return ShowInfo(command.info, streams.out, streams.errors);
     }
     return ExitStatus::UsageError;
 }

@@ -19,3 +19,9 @@ endif()
 if(NOT MSVC)
   add_compile_options(-ffp-contract=off)
 endif()
+
+# On 32-bit POSIX systems, stat, readdir and fopen refuse files with 64-bit sizes or inode numbers
+# (common on today's file systems) unless the 64-bit file interfaces are chosen.
+if(UNIX)
+  add_compile_definitions(_FILE_OFFSET_BITS=64)
+endif()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up the machine, then builds and runs every test: the plain build (warnings as errors) and
-# the sanitizer build. Each stage uses its own build folder under build/.
+# Sets up the machine, then builds and runs every test: the plain build (warnings as errors), the
+# sanitizer build, the fuzz target, and the cross builds for 32-bit ARM Linux (under qemu-arm) and
+# for Windows (under Wine). Each stage uses its own build folder under build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -20,6 +21,12 @@ cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
+stage "32-bit ARM Linux build, unit tests under qemu-arm"
+cmake -S . -B build/arm -DCMAKE_BUILD_TYPE=Release -DRASTERO_WERROR=ON \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/arm-linux-gnueabi.cmake
+cmake --build build/arm -j "$jobs"
+ctest --test-dir build/arm --output-on-failure -j "$jobs"
+
 stage "fuzzing under the sanitizers: replay the suite, then fuzz for ${RASTERO_FUZZ_SECONDS:-60} s"
 CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRASTERO_WERROR=ON -DRASTERO_SANITIZE=ON \
   -DRASTERO_FUZZ=ON -DRASTERO_BUILD_TESTS=OFF
@@ -33,5 +40,11 @@ if ! ASAN_OPTIONS=detect_leaks=1 build/fuzz/fuzz/rastero_fuzz_load_save -max_tot
   exit 1
 fi
 tail -n 1 build/fuzz/fuzz.log >&2
+
+stage "64-bit Windows build (MinGW-w64): the DLL, its host program and the unit tests under Wine"
+cmake -S . -B build/windows -DCMAKE_BUILD_TYPE=Release -DRASTERO_WERROR=ON \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/x86_64-w64-mingw32.cmake
+cmake --build build/windows -j "$jobs"
+ctest --test-dir build/windows --output-on-failure -j "$jobs"
 
 stage "all tests passed"

@@ -108,6 +108,24 @@ TEST(ArgumentsTest, UsageErrorsNameTheProblem) {
         {"cell negative", {"pixelate", "a", "b", "1", "2", "3", "4", "--cell=-3"}, "--cell needs", "pixelate"},
         {"unknown pixelate option", {"pixelate", "a", "b", "1", "2", "3", "4", "--fast"}, "unknown option \"--fast\"",
          "pixelate"},
+        {"jobs zero", {"pixelate", "--list", "l.txt", "--jobs", "0"}, "--jobs needs a whole number from 1 to 256",
+         "pixelate"},
+        {"jobs beyond the bound", {"pixelate", "--list", "l.txt", "--jobs=257"}, "--jobs needs", "pixelate"},
+        {"list and files", {"pixelate", "--list", "l.txt", "a.bmp"}, "come from the list only", "pixelate"},
+        {"list and rect", {"pixelate", "--list=l.txt", "--rect", "1,2,3,4"}, "come from the list only", "pixelate"},
+        {"list without name", {"pixelate", "--list"}, "--list needs a file name", "pixelate"},
+        {"list and folder", {"pixelate", "--list", "l.txt", "--output-dir", "out"}, "give one", "pixelate"},
+        {"folder without rect", {"pixelate", "--output-dir", "out", "a.bmp"}, "needs --rect", "pixelate"},
+        {"folder without inputs", {"pixelate", "--output-dir", "out", "--rect", "1,2,3,4"}, "at least one INPUT",
+         "pixelate"},
+        {"folder with empty input", {"pixelate", "--output-dir", "out", "--rect", "1,2,3,4", "a", ""},
+         "INPUT must be a file name", "pixelate"},
+        {"rescale too few", {"rescale", "a", "b", "P"}, "expected INPUT OUTPUT MODE SIZE", "rescale"},
+        {"rescale empty output", {"rescale", "a", "", "P", "50"}, "must be file names, not empty", "rescale"},
+        {"rescale mode of two letters", {"rescale", "a", "b", "PW", "50"}, "MODE must be one letter", "rescale"},
+        {"rescale empty mode", {"rescale", "a", "b", "", "50"}, "MODE must be one letter", "rescale"},
+        {"rescale bad size", {"rescale", "a", "b", "w", "5e3"}, "SIZE must be a whole number", "rescale"},
+        {"rescale unknown option", {"rescale", "a", "b", "w", "5", "--fast"}, "unknown option", "rescale"},
         {"info without files", {"info", "--json"}, "at least one FILE", "info"},
         {"unknown info option", {"info", "-x", "a.bmp"}, "unknown option \"-x\"", "info"},
     };
@@ -118,6 +136,63 @@ TEST(ArgumentsTest, UsageErrorsNameTheProblem) {
             << c.name << ": have \"" << result.error << "\", want it to contain \"" << c.errorPart << "\"";
         EXPECT_EQ(result.errorTopic, c.topic) << c.name;
     }
+}
+
+TEST(ArgumentsTest, UnknownRescaleModeInTheSystemsOwnWords) {
+    for (const char* mode : {"x", "Q", "-", "1"}) {
+        const ParseResult result = ParseArguments({"rescale", "a.bmp", "b.bmp", mode, "50"});
+        ASSERT_FALSE(result.ok) << mode;
+        EXPECT_TRUE(result.ownWords) << mode;
+        const std::string want = std::string("Rastero Error: Unknown rescale mode ") + mode + " requested";
+        EXPECT_EQ(result.error, want) << "have \"" << result.error << "\", want \"" << want << "\"";
+    }
+    // The mode is judged before the size.
+    EXPECT_TRUE(ParseArguments({"rescale", "a.bmp", "b.bmp", "z", "many"}).ownWords);
+}
+
+TEST(ArgumentsTest, RescaleJobs) {
+    struct Case {
+        const char* name;
+        Arguments arguments;
+        char mode;
+        int32_t size;
+    };
+    const Case cases[] = {
+        {"percentage", {"rescale", "a.bmp", "b.bmp", "P", "50"}, 'P', 50},
+        {"lower case kept as typed", {"rescale", "a.bmp", "b.bmp", "f", "640"}, 'f', 640},
+        {"negative size", {"rescale", "a.bmp", "b.bmp", "W", "-3"}, 'W', -3},
+        {"after --", {"rescale", "--", "a.bmp", "b.bmp", "h", "+7"}, 'h', 7},
+    };
+    for (const Case& c : cases) {
+        const ParseResult result = ParseArguments(c.arguments);
+        ASSERT_TRUE(result.ok) << c.name << ": " << result.error;
+        ASSERT_EQ(result.command.kind, CommandKind::Rescale) << c.name;
+        const RescaleJob& job = result.command.rescale;
+        EXPECT_EQ(job.input, "a.bmp") << c.name;
+        EXPECT_EQ(job.output, "b.bmp") << c.name;
+        EXPECT_EQ(job.mode, c.mode) << c.name << ": have " << job.mode << ", want " << c.mode;
+        EXPECT_EQ(job.size, c.size) << c.name << ": have " << job.size << ", want " << c.size;
+    }
+}
+
+TEST(ArgumentsTest, PixelateBatches) {
+    const ParseResult list = ParseArguments({"pixelate", "--jobs", "3", "--list", "-", "--cell=9"});
+    ASSERT_TRUE(list.ok) << list.error;
+    ASSERT_EQ(list.command.kind, CommandKind::PixelateBatch);
+    EXPECT_EQ(list.command.batch.listFile, "-");
+    EXPECT_EQ(list.command.batch.threads, 3);
+    EXPECT_EQ(list.command.batch.cell, 9);
+
+    const ParseResult folder =
+        ParseArguments({"pixelate", "--output-dir", "out", "a.bmp", "--rect", "1,2,3,4", "b.bmp", "--rect=5,6,7,8"});
+    ASSERT_TRUE(folder.ok) << folder.error;
+    ASSERT_EQ(folder.command.kind, CommandKind::PixelateBatch);
+    const PixelateBatch& batch = folder.command.batch;
+    EXPECT_EQ(batch.outputFolder, "out");
+    EXPECT_EQ(batch.inputs, (std::vector<std::string>{"a.bmp", "b.bmp"}));
+    EXPECT_EQ(batch.rectangles, (std::vector<Rectangle>{{1, 2, 3, 4}, {5, 6, 7, 8}}));
+    EXPECT_EQ(batch.threads, 0) << "one thread per core unless told";
+    EXPECT_EQ(batch.cell, 20);
 }
 
 TEST(ArgumentsTest, HelpVersionAndInfo) {
@@ -131,6 +206,8 @@ TEST(ArgumentsTest, HelpVersionAndInfo) {
         {"--help", {"--help"}, CommandKind::Help, ""},
         {"-h", {"-h"}, CommandKind::Help, ""},
         {"help pixelate", {"help", "pixelate"}, CommandKind::Help, "pixelate"},
+        {"help rescale", {"help", "rescale"}, CommandKind::Help, "rescale"},
+        {"rescale --help", {"rescale", "a", "--help"}, CommandKind::Help, "rescale"},
         {"pixelate --help wins over errors", {"pixelate", "x", "--help"}, CommandKind::Help, "pixelate"},
         {"info -h", {"info", "-h"}, CommandKind::Help, "info"},
         {"--version", {"--version"}, CommandKind::Version, ""},

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "bmpfile/BmpHeaders.h"
+#include "bmpfile/HeaderInspection.h"
 #include "image/BmpImage.h"
 #include "ops/Pixelate.h"
+#include "ops/Rescale.h"
 #include "tests/PatternFiles.h"
 #include "tests/TestSupport.h"
 
@@ -36,12 +38,12 @@ struct ToolRun {
 
 class ToolTest : public ::testing::Test {
 protected:
-    ToolRun Run(const std::vector<std::string>& arguments) {
-        std::string command = ShellQuoted(RASTERO_TOOL_PATH);
+    ToolRun Run(const std::vector<std::string>& arguments, const std::string& standardInput = "/dev/null") {
+        std::string command = RASTERO_TOOL_LAUNCHER + ShellQuoted(RASTERO_TOOL_PATH);
         for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
         const std::string out = streams.File("stdout");
         const std::string err = streams.File("stderr");
-        command += " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err) + " </dev/null";
+        command += " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err) + " <" + ShellQuoted(standardInput);
         const int raw = std::system(command.c_str());
         const std::vector<uint8_t> outBytes = ReadFileBytes(out);
         const std::vector<uint8_t> errBytes = ReadFileBytes(err);
@@ -60,6 +62,17 @@ protected:
         return ReadFileBytes(want);
     }
 
+    // What the single-file command writes for this input and rectangle.
+    std::vector<uint8_t> SingleFileResult(const std::string& input, const std::vector<std::string>& corners) {
+        const std::string single = streams.File("single.bmp");
+        std::vector<std::string> arguments = {"pixelate", input, single};
+        arguments.insert(arguments.end(), corners.begin(), corners.end());
+        EXPECT_EQ(Run(arguments).status, 0) << input;
+        std::vector<uint8_t> bytes = ReadFileBytes(single);
+        std::filesystem::remove(single);
+        return bytes;
+    }
+
     TempFolder folder;
     TempFolder streams;
 };
@@ -75,6 +88,8 @@ TEST_F(ToolTest, HelpAndVersionGoToStandardOutput) {
         {"help", {"help"}, "exit status: 0 success, 1 an input cannot be loaded, 2 usage error"},
         {"pixelate --help", {"pixelate", "--help"}, "--cell N        distance between blocks"},
         {"info --help", {"info", "--help"}, "--json"},
+        {"rescale --help", {"rescale", "--help"}, "268435456 pixels and 89478485 columns; a larger one\nis refused with exit status 4.\n"},
+        {"batch in the tool's usage", {"--help"}, "rastero pixelate --list FILE [--jobs N] [--cell N]"},
         {"--version", {"--version"}, "rastero 1.0.0\n"},
     };
     for (const Case& c : cases) {
@@ -217,6 +232,187 @@ TEST_F(ToolTest, UnwritableOutputsExitWithThree) {
         EXPECT_TRUE(Contains(run.err, want)) << c.name << ": have \"" << run.err << "\", want \"" << want << "\"";
     }
     EXPECT_FALSE(FileExists(folder.File("nowhere")));
+}
+
+TEST_F(ToolTest, RescalesLikeTheLibraryAndRefusesWhatItCannotDo) {
+    const std::string input = folder.File("in.bmp");
+    ASSERT_TRUE(SavePatternImage(input, 37, 23, 8));
+    std::filesystem::create_directory(folder.File("pictures"));
+    enum class Outcome { Written, Refused };
+    struct Case {
+        const char* name;
+        std::string input;
+        std::string output;
+        const char* mode;
+        const char* size;
+        int status;
+        Outcome outcome;
+        std::string errPart;
+    };
+    const std::string out = folder.File("out.bmp");
+    const Case cases[] = {
+        {"percentage", input, out, "P", "150", 0, Outcome::Written, ""},
+        {"longer side, lower case", input, out, "f", "17", 0, Outcome::Written, ""},
+        {"a side below 1 becomes 1", input, out, "W", "-3", 0, Outcome::Written, ""},
+        {"unknown mode, as typed", input, out, "x", "50", 2, Outcome::Refused,
+         "Rastero Error: Unknown rescale mode x requested\nusage: rastero rescale INPUT OUTPUT MODE SIZE\n"},
+        {"the mode is judged before the input", folder.File("missing.bmp"), out, "q", "50", 2, Outcome::Refused,
+         "Rastero Error: Unknown rescale mode q requested\n"},
+        {"too large", input, out, "P", "2000000000", 4, Outcome::Refused,
+         "rastero: cannot rescale \"" + input + "\": the requested size is too large"},
+        {"missing input", folder.File("missing.bmp"), out, "P", "50", 1, Outcome::Refused,
+         "rastero: cannot load \"" + folder.File("missing.bmp") + "\": the file does not exist"},
+        {"output is a folder", input, folder.File("pictures"), "P", "50", 3, Outcome::Refused,
+         "rastero: cannot write \"" + folder.File("pictures") + "\": it is a folder"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(out);
+        const ToolRun run = Run({"rescale", c.input, c.output, c.mode, c.size});
+        EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+        EXPECT_TRUE(Contains(run.err, c.errPart)) << c.name << ": have \"" << run.err << "\", want \"" << c.errPart
+                                                  << "\"";
+        EXPECT_EQ(run.out, "") << c.name;
+        if (c.outcome == Outcome::Refused) {
+            EXPECT_FALSE(FileExists(out)) << c.name;
+            continue;
+        }
+        EXPECT_EQ(run.err, "") << c.name;
+        BmpImage want;
+        ASSERT_TRUE(want.LoadFile(input.c_str()));
+        ASSERT_TRUE(RescaleImage(want, c.mode[0], std::stoi(c.size))) << c.name;
+        const std::string wantFile = streams.File("want.bmp");
+        ASSERT_TRUE(want.SaveFile(wantFile.c_str()));
+        EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(wantFile)) << c.name;
+        EXPECT_EQ(DepthOfFile(out.c_str()), 24) << c.name;
+    }
+}
+
+TEST_F(ToolTest, BatchTriesEveryFileAndExitsWithTheWorst) {
+    struct Good {
+        std::string input;
+        std::string output;
+        std::vector<std::string> corners;
+    };
+    std::vector<Good> good;
+    std::string list = "# a batch with good and bad files\n";
+    const int32_t depths[] = {1, 4, 8, 16, 24, 32};
+    for (int32_t i = 0; i < 6; ++i) {
+        const std::string input = folder.File("in " + std::to_string(i) + ".bmp");
+        ASSERT_TRUE(SavePatternImage(input, 40 + i, 30, depths[i], i));
+        good.push_back({input, folder.File("out " + std::to_string(i) + ".bmp"),
+                        {std::to_string(i), "2", "35", std::to_string(20 + i)}});
+        list += "\"" + input + "\"\t\"" + good.back().output + "\"\t" + std::to_string(i) + " 2 35 " +
+                std::to_string(20 + i) + "\n";
+    }
+    WriteFileBytes(folder.File("notes.txt"), {'h', 'i', '\n'});
+    const std::string missing = folder.File("missing.bmp");
+    const std::string unwritable = folder.File("nowhere/out.bmp");
+    list += "\n" + missing + " " + folder.File("out-missing.bmp") + " 0 0 5 5\n";
+    list += folder.File("notes.txt") + " " + folder.File("out-notes.bmp") + " 0 0 5 5\n";
+    list += "\"" + good[0].input + "\" " + unwritable + " 0 0 5 5\n";
+    const std::string listFile = folder.File("list.txt");
+    WriteFileBytes(listFile, std::vector<uint8_t>(list.begin(), list.end()));
+
+    const ToolRun run = Run({"pixelate", "--jobs", "3", "--list", listFile});
+    EXPECT_EQ(run.status, 3) << "a write failure is worse than a load failure: " << run.err;
+    EXPECT_EQ(run.out, "");
+    for (const Good& g : good) {
+        EXPECT_EQ(ReadFileBytes(g.output), SingleFileResult(g.input, g.corners)) << g.input;
+    }
+    for (const std::string& part :
+         {"rastero: cannot load \"" + missing + "\": the file does not exist\n",
+          "rastero: cannot load \"" + folder.File("notes.txt") + "\": it is not a BMP file",
+          "rastero: cannot write \"" + unwritable + "\": the folder",
+          "rastero: 3 of 9 files failed:\n  cannot load \"" + missing + "\"\n  cannot load \"" +
+              folder.File("notes.txt") + "\"\n  cannot write \"" + unwritable + "\"\n"}) {
+        EXPECT_TRUE(Contains(run.err, part)) << "want \"" << part << "\" in \"" << run.err << "\"";
+    }
+    EXPECT_FALSE(FileExists(folder.File("out-missing.bmp")));
+    EXPECT_FALSE(Contains(run.err, "\r")) << "no progress line when stderr is a file";
+}
+
+TEST_F(ToolTest, BatchResultsDoNotDependOnTheNumberOfThreads) {
+    std::filesystem::create_directory(folder.File("one"));
+    std::filesystem::create_directory(folder.File("four"));
+    std::string one;
+    std::string four;
+    for (int32_t i = 0; i < 12; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".bmp";
+        ASSERT_TRUE(SavePatternImage(folder.File(name), 50, 20 + i, i % 2 ? 8 : 24, i));
+        const std::string rectangle = " " + std::to_string(i) + " 0 " + std::to_string(30 + i) + " 40\n";
+        one += folder.File(name) + " " + folder.File("one/" + name) + rectangle;
+        four += folder.File(name) + " " + folder.File("four/" + name) + rectangle;
+    }
+    const std::string oneList = folder.File("one.txt");
+    const std::string fourList = folder.File("four.txt");
+    WriteFileBytes(oneList, std::vector<uint8_t>(one.begin(), one.end()));
+    WriteFileBytes(fourList, std::vector<uint8_t>(four.begin(), four.end()));
+    ASSERT_EQ(Run({"pixelate", "--jobs=1", "--cell", "6", "--list", oneList}).status, 0);
+    const ToolRun fromStandardInput = Run({"pixelate", "--jobs", "4", "--cell", "6", "--list", "-"}, fourList);
+    ASSERT_EQ(fromStandardInput.status, 0) << fromStandardInput.err;
+    EXPECT_EQ(fromStandardInput.err, "");
+    for (int32_t i = 0; i < 12; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".bmp";
+        const std::vector<uint8_t> bytes = ReadFileBytes(folder.File("one/" + name));
+        EXPECT_FALSE(bytes.empty()) << name;
+        EXPECT_EQ(bytes, ReadFileBytes(folder.File("four/" + name))) << name;
+    }
+}
+
+TEST_F(ToolTest, BatchIntoAFolderKeepsTheFileNames) {
+    std::filesystem::create_directory(folder.File("in"));
+    std::filesystem::create_directory(folder.File("out"));
+    const std::string first = folder.File("in/first.bmp");
+    const std::string second = folder.File("in/second image.bmp");
+    ASSERT_TRUE(SavePatternImage(first, 60, 40, 24, 1));
+    ASSERT_TRUE(SavePatternImage(second, 45, 50, 4, 2));
+    const ToolRun run = Run({"pixelate", "--output-dir", folder.File("out"), "--rect", "5,5,40,30", first, second});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(folder.File("out/first.bmp")), SingleFileResult(first, {"5", "5", "40", "30"}));
+    EXPECT_EQ(ReadFileBytes(folder.File("out/second image.bmp")), SingleFileResult(second, {"5", "5", "40", "30"}));
+}
+
+TEST_F(ToolTest, BatchUsageErrorsRunNothing) {
+    const std::string input = folder.File("in.bmp");
+    ASSERT_TRUE(SavePatternImage(input, 30, 30, 24));
+    std::filesystem::create_directory(folder.File("other"));
+    ASSERT_TRUE(SavePatternImage(folder.File("other/in.bmp"), 30, 30, 24));
+    const std::string out = folder.File("out.bmp");
+    const auto writeList = [this](const std::string& name, const std::string& text) {
+        WriteFileBytes(folder.File(name), std::vector<uint8_t>(text.begin(), text.end()));
+        return folder.File(name);
+    };
+    const std::string badLine = writeList("bad.txt", input + " " + out + " 0 0 9 9\n" + input + " x.bmp 0 0 9\n");
+    const std::string twice =
+        writeList("twice.txt", input + " " + out + " 0 0 9 9\n" + input + " " + folder.File("./out.bmp") + " 1 1 9 9\n");
+    const std::string chained =
+        writeList("chained.txt", input + " " + out + " 0 0 9 9\n" + out + " " + folder.File("b.bmp") + " 1 1 9 9\n");
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::string errPart;
+    };
+    const Case cases[] = {
+        {"bad line", {"pixelate", "--list", badLine},
+         "rastero: \"" + badLine + "\", line 2: expected INPUT OUTPUT LEFT TOP RIGHT BOTTOM, found 5 fields"},
+        {"one output twice", {"pixelate", "--list", twice}, "is the output of two jobs"},
+        {"an output read by another job", {"pixelate", "--list", chained}, "run them in two batches"},
+        {"missing list", {"pixelate", "--list", folder.File("none.txt")}, "cannot read the list"},
+        {"missing output folder", {"pixelate", "--output-dir", folder.File("nowhere"), "--rect", "0,0,9,9", input},
+         "the output folder \"" + folder.File("nowhere") + "\" does not exist"},
+        {"two inputs of one name", {"pixelate", "--output-dir", folder.Path(), "--rect", "0,0,9,9", input,
+                                    folder.File("other/in.bmp")}, "is the output of two jobs"},
+    };
+    const std::vector<uint8_t> original = ReadFileBytes(input);
+    for (const Case& c : cases) {
+        const ToolRun run = Run(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.name;
+        EXPECT_TRUE(Contains(run.err, c.errPart)) << c.name << ": have \"" << run.err << "\", want \"" << c.errPart
+                                                  << "\"";
+        EXPECT_TRUE(Contains(run.err, "usage: rastero pixelate")) << c.name;
+        EXPECT_FALSE(FileExists(out)) << c.name;
+        EXPECT_EQ(ReadFileBytes(input), original) << c.name;
+    }
 }
 
 TEST_F(ToolTest, InfoAsJsonGivesOneObjectPerFile) {
