@@ -129,6 +129,8 @@ void Expand24(const uint8_t* source, int32_t count, int32_t room, BmpPixel* out)
             _mm_or_si128(_mm_and_si128(_mm_slli_si128(bytes, 2), lane2), _mm_and_si128(_mm_slli_si128(bytes, 3), lane3)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), colors);
     }
+#else
+    static_cast<void>(room);
 #endif
     for (; i < count; ++i) out[i] = BmpPixel{source[3 * i], source[3 * i + 1], source[3 * i + 2], 0};
 }
@@ -148,6 +150,8 @@ void Pack24(const BmpPixel* in, int32_t count, int32_t room, uint8_t* out) {
             _mm_or_si128(_mm_srli_si128(_mm_and_si128(colors, lane2), 2), _mm_srli_si128(_mm_and_si128(colors, lane3), 3)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i), bytes);
     }
+#else
+    static_cast<void>(room);
 #endif
     for (; i < count; ++i) {
         out[3 * i] = in[i].blue;
