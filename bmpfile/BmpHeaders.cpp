@@ -140,7 +140,7 @@ int64_t RowStride(int32_t width, int32_t depth) {
 }
 
 int32_t RowsPerBlock(int64_t stride, int32_t height) {
-    constexpr int64_t BlockBytes = int64_t{1} << 20;
+    constexpr int64_t BlockBytes = int64_t{4} << 20;
     return static_cast<int32_t>(std::max<int64_t>(1, std::min<int64_t>(BlockBytes / stride, height)));
 }
 

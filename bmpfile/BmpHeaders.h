@@ -70,7 +70,7 @@ bool CheckTypeSizes();
 // Bytes of one stored row: ceil(width x depth / 8), filled up to a multiple of 4.
 int64_t RowStride(int32_t width, int32_t depth);
 
-// How many stored rows one block read or write carries: about a mebibyte, at least one row, at
+// How many stored rows one block read or write carries: about 4 MiB, at least one row, at
 // most the whole image. Columns are then touched in runs instead of one pixel per row.
 int32_t RowsPerBlock(int64_t stride, int32_t height);
 

@@ -1,58 +1,54 @@
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <new>
 
 #include "bmpfile/BmpHeaders.h"
+#include "bmpfile/PixelTiles.h"
 #include "image/BmpImage.h"
 
 namespace rastero {
 
 namespace {
 
-// The colours of the 256 possible stored indexes, taken once per file or row so the pixel loops
-// index an array; indexes past the palette read as white, as PaletteColor answers them.
-struct PaletteTable {
-    explicit PaletteTable(const BmpImage& image) {
-        for (int32_t i = 0; i < 256; ++i) colors[i] = image.PaletteColor(i);
+// Stored rows of 1, 4 or 8 bits: each byte holds PerByte palette indexes, the leftmost in the
+// high bits. The colours of all PerByte pixels of each possible byte are taken once, so a byte
+// decodes with one copy; indexes past the palette read as white, as PaletteColor answers them.
+template <int32_t Bits>
+struct DecodeIndexed {
+    static constexpr int32_t PerByte = 8 / Bits;
+
+    explicit DecodeIndexed(const BmpImage& image) {
+        for (int32_t byte = 0; byte < 256; ++byte) {
+            for (int32_t k = 0; k < PerByte; ++k) {
+                groups[byte][k] = image.PaletteColor((byte >> (8 - Bits * (k + 1))) & ((1 << Bits) - 1));
+            }
+        }
     }
-    BmpPixel colors[256];
-};
 
-// One pixel fetch per depth: pixel x of a stored row into `pixel`.
-struct Fetch1 {
-    const BmpPixel* colors;
-    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
-        pixel = colors[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    // Pixels x0 .. x0 + count - 1 of a stored row into `out`; x0 is a multiple of PerByte.
+    void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
+        const uint8_t* bytes = row + x0 / PerByte;
+        const int32_t whole = count / PerByte;
+        for (int32_t j = 0; j < whole; ++j) std::memcpy(out + PerByte * j, groups[bytes[j]], sizeof groups[0]);
+        for (int32_t k = 0; k < count % PerByte; ++k) out[PerByte * whole + k] = groups[bytes[whole]][k];
     }
+
+    BmpPixel groups[256][PerByte];
 };
 
-struct Fetch4 {
-    const BmpPixel* colors;
-    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
-        pixel = colors[(row[x >> 1] >> ((x & 1) != 0 ? 0 : 4)) & 0x0F];
-    }
-};
-
-struct Fetch8 {
-    const BmpPixel* colors;
-    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const { pixel = colors[row[x]]; }
-};
-
-// Alpha is left as it is: 0 after the loader's Resize.
-struct Fetch24 {
-    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
-        const uint8_t* source = row + 3 * static_cast<size_t>(x);
-        pixel.blue = source[0];
-        pixel.green = source[1];
-        pixel.red = source[2];
+// The loader's storage starts unfilled, so its 24-bit pixels take the 0 alpha of a white one.
+struct Decode24 {
+    int32_t width;
+    void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
+        Expand24(row + 3 * static_cast<size_t>(x0), count, width - x0, out);
     }
 };
 
-struct Fetch32 {
-    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
-        const uint8_t* source = row + 4 * static_cast<size_t>(x);
-        pixel = BmpPixel{source[0], source[1], source[2], source[3]};
+struct Decode32 {
+    void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
+        std::memcpy(out, row + 4 * static_cast<size_t>(x0), sizeof(BmpPixel) * static_cast<size_t>(count));
     }
 };
 
@@ -69,50 +65,69 @@ uint16_t ShiftOf(uint16_t mask) {
     return shift;
 }
 
-struct Fetch16 {
-    Fetch16(uint16_t red, uint16_t green, uint16_t blue)
+// Only the loader decodes 16 bits; its pixels take the 0 alpha of a white one. The channels are
+// put together as one little-endian word, the byte order of BmpPixel on the hosts the format
+// is read on, so the compiler can do several pixels at once.
+struct Decode16 {
+    Decode16(uint16_t red, uint16_t green, uint16_t blue)
         : redMask(red), greenMask(green), blueMask(blue),
           redShift(ShiftOf(red)), greenShift(ShiftOf(green)), blueShift(ShiftOf(blue)) {}
 
-    void operator()(const uint8_t* row, int32_t x, BmpPixel& pixel) const {
-        Apply(WordAt(row + 2 * static_cast<size_t>(x)), pixel);
-    }
-    // Only the loader decodes 16 bits, right after its Resize: alpha is 0 and stays so.
-    void Apply(uint16_t word, BmpPixel& pixel) const {
-        pixel = BmpPixel{static_cast<uint8_t>(((word & blueMask) >> blueShift) * 8),
-                         static_cast<uint8_t>(((word & greenMask) >> greenShift) * 8),
-                         static_cast<uint8_t>(((word & redMask) >> redShift) * 8), 0};
+    void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
+        const uint8_t* words = row + 2 * static_cast<size_t>(x0);
+        for (int32_t i = 0; i < count; ++i) {
+            const uint32_t color = Pack(WordAt(words + 2 * i));
+            std::memcpy(&out[i], &color, sizeof color);
+        }
     }
 
-    uint16_t redMask, greenMask, blueMask;
-    uint16_t redShift, greenShift, blueShift;
+    BmpPixel Apply(uint16_t word) const {
+        const uint32_t color = Pack(word);
+        BmpPixel pixel;
+        std::memcpy(&pixel, &color, sizeof pixel);
+        return pixel;
+    }
+
+    uint32_t Pack(uint32_t word) const {
+        return ((word & blueMask) >> blueShift) << 3 | ((word & greenMask) >> greenShift) << 11 |
+               ((word & redMask) >> redShift) << 19;
+    }
+
+    uint32_t redMask, greenMask, blueMask;
+    uint32_t redShift, greenShift, blueShift;
 };
 
-// Decodes `rows` stored rows, the first being image row yFirst and each next one the row above.
-// Column by column, so each column is written in one run. `fetch` is taken by value: a local copy
-// cannot be changed by the byte stores, so its fields stay in registers.
-template <typename Fetch>
-void DecodeBand(BmpImage& image, const uint8_t* band, int64_t stride, int32_t rows, int32_t yFirst, Fetch fetch) {
+// Decodes `rows` stored rows, the first being image row yFirst and each next one the row above,
+// a tile at a time. A tile's rows are filled bottom up, so each column is then written upwards
+// from the tile's top row.
+template <typename Decode>
+void DecodeRows(BmpImage& image, const uint8_t* block, int64_t stride, int32_t rows, int32_t yFirst,
+                const Decode& decode) {
     const int32_t width = image.GetWidth();
-    for (int32_t x = 0; x < width; ++x) {
-        BmpPixel* run = image.Column(x) + yFirst;
-        const uint8_t* row = band;
-        for (int32_t i = 0; i < rows; ++i, row += stride) fetch(row, x, run[-i]);
+    for (int32_t first = 0; first < rows; first += TileMaxRows) {
+        const int32_t tileRows = std::min(TileMaxRows, rows - first);
+        PixelTile tile(tileRows);
+        const uint8_t* bottom = block + first * stride;
+        for (int32_t x0 = 0; x0 < width; x0 += tile.pitch) {
+            const int32_t count = std::min(tile.pitch, width - x0);
+            for (int32_t i = 0; i < tileRows; ++i) decode(bottom + i * stride, x0, count, tile.Row(tileRows - 1 - i));
+            StoreTile(image, tile, yFirst - first - (tileRows - 1), x0, count);
+        }
     }
 }
 
-template <typename Fetch>
+template <typename Decode>
 bool DecodeOneRow(BmpImage& image, const uint8_t* bytes, int32_t length, int32_t y, bool fits,
-                  const Fetch& fetch) {
+                  const Decode& decode) {
     if (!fits) return false;
-    DecodeBand(image, bytes, length, 1, y, fetch);
+    DecodeRows(image, bytes, length, 1, y, decode);
     return true;
 }
 
 // Rows of 1, 4, 8, 24 and 32 bits stop at the first short row; it and the rows above stay white.
 struct StopAtShortRow {
     void AfterBand(const uint8_t*, int64_t, int32_t, int32_t) {}
-    void OnShort(BmpImage&, uint8_t*, int64_t, size_t, int32_t) {}
+    int32_t OnShort(BmpImage&, uint8_t*, int64_t, size_t, int32_t yShort) { return yShort + 1; }
 };
 
 // Rows of 16 bits do not stop: a word that cannot be read leaves the word buffer as it was, so
@@ -120,13 +135,13 @@ struct StopAtShortRow {
 // byte that arrived as its low byte and keeps the old high byte. The buffer starts at 0.
 class RepeatLastWord {
 public:
-    explicit RepeatLastWord(const Fetch16& fetch) : fetch(fetch) {}
+    explicit RepeatLastWord(const Decode16& decode) : decode(decode) {}
 
     void AfterBand(const uint8_t* band, int64_t stride, int32_t rows, int32_t width) {
         lastWord = WordAt(band + (rows - 1) * stride + 2 * int64_t{width - 1});
     }
 
-    void OnShort(BmpImage& image, uint8_t* band, int64_t stride, size_t got, int32_t yShort) {
+    int32_t OnShort(BmpImage& image, uint8_t* band, int64_t stride, size_t got, int32_t yShort) {
         const int32_t width = image.GetWidth();
         const int64_t whole = static_cast<int64_t>(got) / stride;
         const int64_t offset = static_cast<int64_t>(got) % stride;
@@ -136,10 +151,10 @@ public:
             row[2 * x] = static_cast<uint8_t>(word);
             row[2 * x + 1] = static_cast<uint8_t>(word >> 8);
         }
-        DecodeBand(image, row, stride, 1, yShort, fetch);
-        BmpPixel repeated;
-        fetch.Apply(word, repeated);
+        DecodeRows(image, row, stride, 1, yShort, decode);
+        const BmpPixel repeated = decode.Apply(word);
         for (int32_t x = 0; x < width; ++x) std::fill(image.Column(x), image.Column(x) + yShort, repeated);
+        return 0;
     }
 
 private:
@@ -159,33 +174,35 @@ private:
         return word;
     }
 
-    const Fetch16& fetch;
+    const Decode16& decode;
     uint16_t lastWord = 0;
 };
 
-// Reads the rows bottom row first, a block of rows per stream read. False only when no block
-// buffer could be had.
-template <typename Fetch, typename Ending>
-bool ReadRows(BmpImage& image, std::FILE* file, const Fetch& fetch, Ending ending) {
+// Reads the rows bottom row first, a block of rows per stream read, and sets `unreached` to the
+// number of top rows that no data reached. False only when no block buffer could be had.
+template <typename Decode, typename Ending>
+bool ReadRows(BmpImage& image, std::FILE* file, const Decode& decode, Ending ending, int32_t& unreached) {
     const int32_t width = image.GetWidth();
     const int32_t height = image.GetHeight();
     const int64_t stride = RowStride(width, image.GetDepth());
     const int32_t blockRows = RowsPerBlock(stride, height);
     std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[static_cast<size_t>(blockRows * stride)]);
+    unreached = height;
     if (!block) return false;
     for (int32_t y = height - 1; y >= 0;) {
         const int32_t rows = std::min(blockRows, y + 1);
         const auto wanted = static_cast<size_t>(rows * stride);
         const size_t got = ReadBlock(block.get(), wanted, file);
         const auto whole = static_cast<int32_t>(static_cast<int64_t>(got) / stride);
-        DecodeBand(image, block.get(), stride, whole, y, fetch);
+        DecodeRows(image, block.get(), stride, whole, y, decode);
         if (got < wanted) {
-            ending.OnShort(image, block.get(), stride, got, y - whole);
+            unreached = ending.OnShort(image, block.get(), stride, got, y - whole);
             return true;
         }
         ending.AfterBand(block.get(), stride, rows, width);
         y -= rows;
     }
+    unreached = 0;
     return true;
 }
 
@@ -228,26 +245,30 @@ bool Refuse(BmpImage& image) {
 }  // namespace
 
 bool BmpImage::DecodeRow1(const uint8_t* bytes, int32_t length, int32_t y) {
-    const PaletteTable table(*this);
-    return DecodeOneRow(*this, bytes, length, y, width <= 8 * int64_t{length}, Fetch1{table.colors});
+    return DecodeOneRow(*this, bytes, length, y, width <= 8 * int64_t{length}, DecodeIndexed<1>(*this));
 }
 
 bool BmpImage::DecodeRow4(const uint8_t* bytes, int32_t length, int32_t y) {
-    const PaletteTable table(*this);
-    return DecodeOneRow(*this, bytes, length, y, width <= 2 * int64_t{length}, Fetch4{table.colors});
+    return DecodeOneRow(*this, bytes, length, y, width <= 2 * int64_t{length}, DecodeIndexed<4>(*this));
 }
 
 bool BmpImage::DecodeRow8(const uint8_t* bytes, int32_t length, int32_t y) {
-    const PaletteTable table(*this);
-    return DecodeOneRow(*this, bytes, length, y, width <= length, Fetch8{table.colors});
+    return DecodeOneRow(*this, bytes, length, y, width <= length, DecodeIndexed<8>(*this));
 }
 
+// Unlike the loader's rows, a row decoded on its own keeps each pixel's alpha.
 bool BmpImage::DecodeRow24(const uint8_t* bytes, int32_t length, int32_t y) {
-    return DecodeOneRow(*this, bytes, length, y, 3 * int64_t{width} <= length, Fetch24{});
+    if (3 * int64_t{width} > length) return false;
+    for (int32_t x = 0; x < width; ++x) {
+        const uint8_t* source = bytes + 3 * static_cast<size_t>(x);
+        BmpPixel& pixel = columns[x][y];
+        pixel = BmpPixel{source[0], source[1], source[2], pixel.alpha};
+    }
+    return true;
 }
 
 bool BmpImage::DecodeRow32(const uint8_t* bytes, int32_t length, int32_t y) {
-    return DecodeOneRow(*this, bytes, length, y, 4 * int64_t{width} <= length, Fetch32{});
+    return DecodeOneRow(*this, bytes, length, y, 4 * int64_t{width} <= length, Decode32{});
 }
 
 namespace {
@@ -263,18 +284,17 @@ void ReadPalette(BmpImage& image, std::FILE* file, const Layout& layout) {
     }
 }
 
-bool ReadIndexedRows(BmpImage& image, std::FILE* file, const Layout& layout) {
+bool ReadIndexedRows(BmpImage& image, std::FILE* file, const Layout& layout, int32_t& unreached) {
     ReadPalette(image, file, layout);
     SkipBytes(file, layout.room - int64_t{BmpPaletteEntrySize} * IntPower(2, image.GetDepth()));
-    const PaletteTable table(image);
     switch (image.GetDepth()) {
-        case 1: return ReadRows(image, file, Fetch1{table.colors}, StopAtShortRow{});
-        case 4: return ReadRows(image, file, Fetch4{table.colors}, StopAtShortRow{});
-        default: return ReadRows(image, file, Fetch8{table.colors}, StopAtShortRow{});
+        case 1: return ReadRows(image, file, DecodeIndexed<1>(image), StopAtShortRow{}, unreached);
+        case 4: return ReadRows(image, file, DecodeIndexed<4>(image), StopAtShortRow{}, unreached);
+        default: return ReadRows(image, file, DecodeIndexed<8>(image), StopAtShortRow{}, unreached);
     }
 }
 
-bool ReadRows16(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t compression) {
+bool ReadRows16(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t compression, int32_t& unreached) {
     uint16_t red = DefaultRedMask16;
     uint16_t green = DefaultGreenMask16;
     uint16_t blue = DefaultBlueMask16;
@@ -291,14 +311,14 @@ bool ReadRows16(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t
         extra -= BmpMaskBlockSize;
     }
     SkipBytes(file, extra);
-    const Fetch16 fetch(red, green, blue);
-    return ReadRows(image, file, fetch, RepeatLastWord(fetch));
+    const Decode16 decode(red, green, blue);
+    return ReadRows(image, file, decode, RepeatLastWord(decode), unreached);
 }
 
-bool ReadDirectRows(BmpImage& image, std::FILE* file, const Layout& layout) {
+bool ReadDirectRows(BmpImage& image, std::FILE* file, const Layout& layout, int32_t& unreached) {
     SkipBytes(file, layout.room);
-    if (image.GetDepth() == 24) return ReadRows(image, file, Fetch24{}, StopAtShortRow{});
-    return ReadRows(image, file, Fetch32{}, StopAtShortRow{});
+    if (image.GetDepth() == 24) return ReadRows(image, file, Decode24{image.GetWidth()}, StopAtShortRow{}, unreached);
+    return ReadRows(image, file, Decode32{}, StopAtShortRow{}, unreached);
 }
 
 }  // namespace
@@ -328,21 +348,24 @@ bool BmpImage::LoadFile(const char* path) {
     // Rows are counted in bits as 32-bit values; a header may ask for any size while the file
     // holds a few bytes, so sizes past that or past the pixel limit are refused before allocating.
     if (info.biWidth <= 0 || info.biHeight <= 0 || int64_t{info.biWidth} * info.biBitCount > INT32_MAX ||
-        !Resize(info.biWidth, info.biHeight)) {
+        !ResizeUnfilled(info.biWidth, info.biHeight)) {
         return Refuse(*this);
     }
 
     const Layout layout = LayoutOf(fileHeader, info);
     SkipBytes(file, layout.headerTail);
     bool stored = false;
+    int32_t unreached = height;
     if (IsIndexedDepth(depth)) {
-        stored = ReadIndexedRows(*this, file, layout);
+        stored = ReadIndexedRows(*this, file, layout, unreached);
     } else if (depth == 16) {
-        stored = ReadRows16(*this, file, layout, info.biCompression);
+        stored = ReadRows16(*this, file, layout, info.biCompression, unreached);
     } else {
-        stored = ReadDirectRows(*this, file, layout);
+        stored = ReadDirectRows(*this, file, layout, unreached);
     }
-    return stored || Refuse(*this);
+    if (!stored) return Refuse(*this);
+    FillTopRowsWhite(unreached);
+    return true;
 }
 
 }  // namespace rastero

@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 
 #include "bmpfile/BmpHeaders.h"
+#include "bmpfile/PixelTiles.h"
 #include "boundary/FileReplace.h"
 #include "image/BmpImage.h"
 
@@ -11,132 +14,168 @@ namespace rastero {
 
 namespace {
 
-// Remembers NearestPaletteIndex per colour for one write: a miss costs a scan of up to 256
-// entries, and a photograph can have millions of pixels but far fewer colours. The answer depends
-// on red, green and blue only, so one slot per 24-bit colour; the table's pages are only touched
-// for the colours the image has. Without storage for the table every pixel is matched anew.
+// Remembers NearestPaletteIndex per colour for one write, in a two-way cache small enough for the
+// first-level cache. It starts with the palette's own colours, each with the first entry of that
+// colour, which is the answer for it; after a load of an indexed file every pixel holds one of
+// them. Other colours are matched when first met and kept until pushed out. A slot holds the
+// 24-bit colour above the 8-bit index, and every slot always holds a true answer, so a lookup
+// needs no empty mark. The palette's colours also stay in a sorted list, so one that lost its
+// slot to two others of its set costs a binary search, not a scan.
 class PaletteMatcher {
 public:
-    explicit PaletteMatcher(const BmpImage& image)
-        : image(image),
-          known(new (std::nothrow) uint64_t[ColorCount / 64]()),
-          indexes(new (std::nothrow) uint8_t[ColorCount]) {}
+    explicit PaletteMatcher(const BmpImage& image) : image(image) {
+        const BmpPixel black{0, 0, 0, 0};
+        std::fill(std::begin(slots), std::end(slots), Slot(Key(black), image.NearestPaletteIndex(black)));
+        if (!IsIndexedDepth(image.GetDepth()) || !image.HasPalette()) return;
+        for (int32_t i = 0; i < image.PaletteSize(); ++i) own[i] = Slot(Key(image.PaletteColor(i)), static_cast<uint8_t>(i));
+        // By colour, then index; of a repeated colour only its lowest entry stays.
+        std::sort(own, own + image.PaletteSize());
+        const auto sameColor = [](uint32_t a, uint32_t b) { return a >> 8 == b >> 8; };
+        ownCount = static_cast<int32_t>(std::unique(own, own + image.PaletteSize(), sameColor) - own);
+        for (int32_t i = 0; i < ownCount; ++i) Insert(own[i]);
+    }
 
-    uint8_t IndexOf(const BmpPixel& color) {
-        if (!known || !indexes) return image.NearestPaletteIndex(color);
-        const uint32_t key = uint32_t{color.red} << 16 | uint32_t{color.green} << 8 | color.blue;
-        uint64_t& word = known[key >> 6];
-        const uint64_t bit = uint64_t{1} << (key & 63);
-        if ((word & bit) == 0) {
-            indexes[key] = image.NearestPaletteIndex(color);
-            word |= bit;
+    // The palette index of each of `count` pixels. Out of line, so that its loop gets the
+    // registers to itself.
+    RASTERO_NOINLINE void IndexesOf(const BmpPixel* in, int32_t count, uint8_t* out) {
+        for (int32_t i = 0; i < count; ++i) {
+            const uint32_t key = Key(in[i]);
+            const uint32_t first = slots[2 * SetOf(key)];
+            out[i] = first >> 8 == key ? static_cast<uint8_t>(first) : Miss(key);
         }
-        return indexes[key];
     }
 
 private:
-    static constexpr uint32_t ColorCount = uint32_t{1} << 24;
+    static constexpr int32_t SetBits = 11;
+
+    // Red, green and blue of a little-endian pixel word, alpha dropped.
+    static uint32_t Key(const BmpPixel& color) {
+        uint32_t word;
+        std::memcpy(&word, &color, sizeof word);
+        return word & 0xFFFFFF;
+    }
+    static uint32_t Slot(uint32_t key, uint8_t index) { return key << 8 | index; }
+    // Palette colours often have many low bits 0; folding the high bits in first spreads them.
+    static uint32_t SetOf(uint32_t key) { return ((key ^ key >> 11) * 0x9E3779B1u) >> (32 - SetBits); }
+
+    // Kept out of line, and given the colour as a value, so the hit above stays a handful of
+    // instructions with everything in registers.
+    RASTERO_NOINLINE uint8_t Miss(uint32_t key) {
+        uint32_t* set = slots + 2 * SetOf(key);
+        if (set[1] >> 8 == key) {
+            std::swap(set[0], set[1]);
+            return static_cast<uint8_t>(set[0]);
+        }
+        const uint32_t* found = std::lower_bound(own, own + ownCount, Slot(key, 0));
+        uint32_t slot = 0;
+        if (found != own + ownCount && *found >> 8 == key) {
+            slot = *found;
+        } else {
+            const BmpPixel color{static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8),
+                                 static_cast<uint8_t>(key >> 16), 0};
+            slot = Slot(key, image.NearestPaletteIndex(color));
+        }
+        Insert(slot);
+        return static_cast<uint8_t>(slot);
+    }
+
+    // The new slot goes first in its set, the old first one second.
+    void Insert(uint32_t slot) {
+        uint32_t* set = slots + 2 * SetOf(slot >> 8);
+        set[1] = set[0];
+        set[0] = slot;
+    }
 
     const BmpImage& image;
-    std::unique_ptr<uint64_t[]> known;
-    std::unique_ptr<uint8_t[]> indexes;
+    uint32_t slots[2 << SetBits];
+    uint32_t own[256];
+    int32_t ownCount = 0;
 };
 
-// One output unit per depth: the bytes of PixelsPerUnit pixels (fewer at the end of a row), taken
-// from row y of the columns in `runs`.
-struct Put1 {
-    static constexpr int32_t PixelsPerUnit = 8;
-    static constexpr int32_t BytesPerUnit = 1;
+// Row encoders: pixels x0 .. x0 + count - 1 of a stored row from `in`, one tile row. Only the
+// bytes of those pixels are written, so a row's fill keeps the zero the buffer started with.
+
+// 1, 4 or 8 bits: PerByte palette indexes a byte, the leftmost in the high bits, the unused low
+// bits of a row's last byte 0. x0 is a multiple of PerByte. The indexes are found first and
+// packed after, so the packing loop holds no call and keeps its byte in a register.
+template <int32_t Bits>
+struct EncodeIndexed {
+    static constexpr int32_t PerByte = 8 / Bits;
     PaletteMatcher* matcher;
-    void operator()(uint8_t* out, const BmpPixel* const* runs, int32_t count, int32_t y) const {
+
+    void operator()(const BmpPixel* in, int32_t x0, int32_t count, uint8_t* row) const {
+        uint8_t* bytes = row + x0 / PerByte;
+        uint8_t found[TilePixels];
+        uint8_t* indexes = Bits == 8 ? bytes : found;
+        matcher->IndexesOf(in, count, indexes);
+        if (Bits == 8) return;
+        const int32_t whole = count / PerByte;
+        for (int32_t j = 0; j < whole; ++j) bytes[j] = Pack(indexes + PerByte * j, PerByte);
+        if (count % PerByte != 0) bytes[whole] = Pack(indexes + PerByte * whole, count % PerByte);
+    }
+
+    static uint8_t Pack(const uint8_t* indexes, int32_t slots) {
         uint32_t packed = 0;
-        for (int32_t k = 0; k < count; ++k) packed += uint32_t{matcher->IndexOf(runs[k][y])} << (7 - k);
-        out[0] = static_cast<uint8_t>(packed);
+        for (int32_t k = 0; k < slots; ++k) packed |= uint32_t{indexes[k]} << (8 - Bits * (k + 1));
+        return static_cast<uint8_t>(packed);
     }
 };
 
-struct Put4 {
-    static constexpr int32_t PixelsPerUnit = 2;
-    static constexpr int32_t BytesPerUnit = 1;
-    PaletteMatcher* matcher;
-    void operator()(uint8_t* out, const BmpPixel* const* runs, int32_t count, int32_t y) const {
-        uint32_t packed = uint32_t{matcher->IndexOf(runs[0][y])} * 16;
-        if (count > 1) packed += matcher->IndexOf(runs[1][y]);
-        out[0] = static_cast<uint8_t>(packed);
+// 5-6-5, alpha dropped. The pixel is read as one little-endian word, the byte order of BmpPixel on
+// the hosts the format is written on, so the compiler can do several pixels at once.
+struct Encode16 {
+    void operator()(const BmpPixel* in, int32_t x0, int32_t count, uint8_t* row) const {
+        uint8_t* words = row + 2 * static_cast<size_t>(x0);
+        for (int32_t i = 0; i < count; ++i) {
+            uint32_t color;
+            std::memcpy(&color, &in[i], sizeof color);
+            const auto word = static_cast<uint16_t>((color >> 8 & 0xF800) | (color >> 5 & 0x07E0) | (color >> 3 & 0x001F));
+            std::memcpy(words + 2 * i, &word, sizeof word);
+        }
     }
 };
 
-struct Put8 {
-    static constexpr int32_t PixelsPerUnit = 1;
-    static constexpr int32_t BytesPerUnit = 1;
-    PaletteMatcher* matcher;
-    void operator()(uint8_t* out, const BmpPixel* const* runs, int32_t, int32_t y) const {
-        out[0] = matcher->IndexOf(runs[0][y]);
+struct Encode24 {
+    int32_t width;
+    void operator()(const BmpPixel* in, int32_t x0, int32_t count, uint8_t* row) const {
+        Pack24(in, count, width - x0, row + 3 * static_cast<size_t>(x0));
     }
 };
 
-// 5-6-5, alpha dropped.
-struct Put16 {
-    static constexpr int32_t PixelsPerUnit = 1;
-    static constexpr int32_t BytesPerUnit = 2;
-    void operator()(uint8_t* out, const BmpPixel* const* runs, int32_t, int32_t y) const {
-        const BmpPixel& pixel = runs[0][y];
-        const auto word = static_cast<uint16_t>((pixel.red >> 3) << 11 | (pixel.green >> 2) << 5 | pixel.blue >> 3);
-        out[0] = static_cast<uint8_t>(word);
-        out[1] = static_cast<uint8_t>(word >> 8);
-    }
-};
-
-struct Put24 {
-    static constexpr int32_t PixelsPerUnit = 1;
-    static constexpr int32_t BytesPerUnit = 3;
-    void operator()(uint8_t* out, const BmpPixel* const* runs, int32_t, int32_t y) const {
-        const BmpPixel& pixel = runs[0][y];
-        out[0] = pixel.blue;
-        out[1] = pixel.green;
-        out[2] = pixel.red;
-    }
-};
-
-struct Put32 {
-    static constexpr int32_t PixelsPerUnit = 1;
-    static constexpr int32_t BytesPerUnit = 4;
-    void operator()(uint8_t* out, const BmpPixel* const* runs, int32_t, int32_t y) const {
-        const BmpPixel& pixel = runs[0][y];
-        out[0] = pixel.blue;
-        out[1] = pixel.green;
-        out[2] = pixel.red;
-        out[3] = pixel.alpha;
+struct Encode32 {
+    void operator()(const BmpPixel* in, int32_t x0, int32_t count, uint8_t* row) const {
+        std::memcpy(row + 4 * static_cast<size_t>(x0), in, sizeof(BmpPixel) * static_cast<size_t>(count));
     }
 };
 
 // Encodes `rows` stored rows, the first from image row yFirst and each next one from the row
-// above, unit by unit so that each column is read in one run. Only the bytes of the pixels are
-// written: a row's fill keeps the zero the buffer started with.
-// `put` is taken by value: a local copy cannot be changed by the byte stores, so its fields stay
-// in registers.
-template <typename Put>
-void EncodeBand(const BmpImage& image, uint8_t* band, int64_t stride, int32_t rows, int32_t yFirst, Put put) {
+// above, a tile at a time: the tile is taken from the columns, then each of its rows encoded.
+template <typename Encode>
+void EncodeRows(const BmpImage& image, uint8_t* block, int64_t stride, int32_t rows, int32_t yFirst,
+                const Encode& encode) {
     const int32_t width = image.GetWidth();
-    const BmpPixel* runs[Put::PixelsPerUnit];
-    for (int32_t first = 0, unit = 0; first < width; first += Put::PixelsPerUnit, ++unit) {
-        const int32_t count = std::min(Put::PixelsPerUnit, width - first);
-        for (int32_t k = 0; k < count; ++k) runs[k] = image.Column(first + k);
-        uint8_t* out = band + int64_t{unit} * Put::BytesPerUnit;
-        for (int32_t i = 0; i < rows; ++i, out += stride) put(out, runs, count, yFirst - i);
+    for (int32_t first = 0; first < rows; first += TileMaxRows) {
+        const int32_t tileRows = std::min(TileMaxRows, rows - first);
+        PixelTile tile(tileRows);
+        uint8_t* bottom = block + first * stride;
+        for (int32_t x0 = 0; x0 < width; x0 += tile.pitch) {
+            const int32_t count = std::min(tile.pitch, width - x0);
+            LoadTile(image, tile, yFirst - first - (tileRows - 1), x0, count);
+            for (int32_t i = 0; i < tileRows; ++i) encode(tile.Row(tileRows - 1 - i), x0, count, bottom + i * stride);
+        }
     }
 }
 
-template <typename Put>
-bool EncodeOneRow(const BmpImage& image, uint8_t* buffer, int32_t y, bool fits, const Put& put) {
+template <typename Encode>
+bool EncodeOneRow(const BmpImage& image, uint8_t* buffer, int32_t y, bool fits, const Encode& encode) {
     if (!fits) return false;
-    EncodeBand(image, buffer, 0, 1, y, put);
+    EncodeRows(image, buffer, 0, 1, y, encode);
     return true;
 }
 
 // Writes the rows bottom row first, a block of rows per stream write.
-template <typename Put>
-bool WriteRows(const BmpImage& image, std::FILE* file, const Put& put) {
+template <typename Encode>
+bool WriteRows(const BmpImage& image, std::FILE* file, const Encode& encode) {
     const int32_t height = image.GetHeight();
     const int64_t stride = RowStride(image.GetWidth(), image.GetDepth());
     const int32_t blockRows = RowsPerBlock(stride, height);
@@ -145,7 +184,7 @@ bool WriteRows(const BmpImage& image, std::FILE* file, const Put& put) {
     if (!block) return false;
     for (int32_t y = height - 1; y >= 0;) {
         const int32_t rows = std::min(blockRows, y + 1);
-        EncodeBand(image, block.get(), stride, rows, y, put);
+        EncodeRows(image, block.get(), stride, rows, y, encode);
         const auto bytes = static_cast<size_t>(rows * stride);
         if (std::fwrite(block.get(), 1, bytes, file) != bytes) return false;
         y -= rows;
@@ -156,17 +195,17 @@ bool WriteRows(const BmpImage& image, std::FILE* file, const Put& put) {
 bool WriteIndexedRows(const BmpImage& image, std::FILE* file) {
     PaletteMatcher matcher(image);
     switch (image.GetDepth()) {
-        case 1: return WriteRows(image, file, Put1{&matcher});
-        case 4: return WriteRows(image, file, Put4{&matcher});
-        default: return WriteRows(image, file, Put8{&matcher});
+        case 1: return WriteRows(image, file, EncodeIndexed<1>{&matcher});
+        case 4: return WriteRows(image, file, EncodeIndexed<4>{&matcher});
+        default: return WriteRows(image, file, EncodeIndexed<8>{&matcher});
     }
 }
 
 bool WritePixelRows(const BmpImage& image, std::FILE* file) {
     switch (image.GetDepth()) {
-        case 16: return WriteRows(image, file, Put16{});
-        case 24: return WriteRows(image, file, Put24{});
-        case 32: return WriteRows(image, file, Put32{});
+        case 16: return WriteRows(image, file, Encode16{});
+        case 24: return WriteRows(image, file, Encode24{image.GetWidth()});
+        case 32: return WriteRows(image, file, Encode32{});
         default: return WriteIndexedRows(image, file);
     }
 }
@@ -254,25 +293,25 @@ bool WriteAndReplace(const BmpImage& image, const char* path) {
 
 bool BmpImage::EncodeRow1(uint8_t* buffer, int32_t length, int32_t y) const {
     PaletteMatcher matcher(*this);
-    return EncodeOneRow(*this, buffer, y, width <= 8 * int64_t{length}, Put1{&matcher});
+    return EncodeOneRow(*this, buffer, y, width <= 8 * int64_t{length}, EncodeIndexed<1>{&matcher});
 }
 
 bool BmpImage::EncodeRow4(uint8_t* buffer, int32_t length, int32_t y) const {
     PaletteMatcher matcher(*this);
-    return EncodeOneRow(*this, buffer, y, width <= 2 * int64_t{length}, Put4{&matcher});
+    return EncodeOneRow(*this, buffer, y, width <= 2 * int64_t{length}, EncodeIndexed<4>{&matcher});
 }
 
 bool BmpImage::EncodeRow8(uint8_t* buffer, int32_t length, int32_t y) const {
     PaletteMatcher matcher(*this);
-    return EncodeOneRow(*this, buffer, y, width <= length, Put8{&matcher});
+    return EncodeOneRow(*this, buffer, y, width <= length, EncodeIndexed<8>{&matcher});
 }
 
 bool BmpImage::EncodeRow24(uint8_t* buffer, int32_t length, int32_t y) const {
-    return EncodeOneRow(*this, buffer, y, 3 * int64_t{width} <= length, Put24{});
+    return EncodeOneRow(*this, buffer, y, 3 * int64_t{width} <= length, Encode24{width});
 }
 
 bool BmpImage::EncodeRow32(uint8_t* buffer, int32_t length, int32_t y) const {
-    return EncodeOneRow(*this, buffer, y, 4 * int64_t{width} <= length, Put32{});
+    return EncodeOneRow(*this, buffer, y, 4 * int64_t{width} <= length, Encode32{});
 }
 
 bool BmpImage::SaveFile(const char* path) {

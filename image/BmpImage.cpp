@@ -1,5 +1,7 @@
 #include "image/BmpImage.h"
 
+#include "boundary/MemoryAdvice.h"
+
 #include <algorithm>
 #include <new>
 
@@ -86,6 +88,16 @@ bool BmpImage::SetDepth(int32_t newDepth) {
 }
 
 bool BmpImage::Resize(int32_t newWidth, int32_t newHeight) {
+    if (!ResizeUnfilled(newWidth, newHeight)) return false;
+    FillTopRowsWhite(height);
+    return true;
+}
+
+void BmpImage::FillTopRowsWhite(int32_t rows) {
+    for (int32_t x = 0; x < width; ++x) std::fill(columns[x], columns[x] + rows, WhitePixel);
+}
+
+bool BmpImage::ResizeUnfilled(int32_t newWidth, int32_t newHeight) {
     if (newWidth < 1 || newHeight < 1) return false;
     const int64_t count = int64_t{newWidth} * newHeight;
     if (count > MaxPixelCount) return false;
@@ -93,7 +105,8 @@ bool BmpImage::Resize(int32_t newWidth, int32_t newHeight) {
     std::unique_ptr<BmpPixel[]> newStore(new (std::nothrow) BmpPixel[static_cast<size_t>(count)]);
     std::unique_ptr<BmpPixel*[]> newColumns(new (std::nothrow) BmpPixel*[newWidth]);
     if (!newStore || !newColumns) return false;
-    std::fill(newStore.get(), newStore.get() + count, WhitePixel);
+    // Every pixel is written next, by the white fill or by the loader.
+    PrepareForWriting(newStore.get(), static_cast<size_t>(count) * sizeof(BmpPixel));
     for (int32_t x = 0; x < newWidth; ++x) {
         newColumns[x] = newStore.get() + static_cast<size_t>(x) * static_cast<size_t>(newHeight);
     }

@@ -101,6 +101,12 @@ public:
     const BmpPixel* PaletteEntries() const { return palette.get(); }
 
 private:
+    // Resize without the white fill, for the loader: it writes every pixel the file reaches and
+    // fills only the rows the data did not reach, so fresh storage is touched once, not twice.
+    bool ResizeUnfilled(int32_t newWidth, int32_t newHeight);
+    // Fills rows 0 .. rows - 1 of every column with white.
+    void FillTopRowsWhite(int32_t rows);
+
     int32_t depth;
     int32_t width;
     int32_t height;

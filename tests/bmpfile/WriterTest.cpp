@@ -198,6 +198,56 @@ TEST(WriterTest, RoundTripsAtEveryDepthAndWidth) {
     }
 }
 
+// The writer remembers matches per colour; every stored index must still be what
+// NearestPaletteIndex answers, also for a palette that repeats colours (the first entry wins)
+// and for far more distinct colours than any memo holds, met again after others pushed them out.
+TEST(WriterTest, StoredIndexesAreTheNearestEntryForEveryPixel) {
+    TempFolder folder;
+    const std::string path = folder.File("indexes.bmp");
+    for (int32_t depth : {1, 4, 8}) {
+        const int32_t width = 301;
+        const int32_t height = 200;
+        BmpImage image;
+        ASSERT_TRUE(image.SetDepth(depth));
+        ASSERT_TRUE(image.Resize(width, height));
+        const int32_t entries = image.PaletteSize();
+        // Later entries repeat earlier colours with another alpha, so a wrong choice shows.
+        for (int32_t i = entries / 2; i < entries; i += 3) {
+            BmpPixel repeat = image.PaletteColor(i - entries / 2);
+            repeat.alpha = 77;
+            image.SetPaletteColor(i, repeat);
+        }
+        uint32_t noise = 12345;
+        for (int32_t x = 0; x < width; ++x) {
+            for (int32_t y = 0; y < height; ++y) {
+                noise = noise * 1664525u + 1013904223u;
+                // Half palette colours, half any of about 16000 others, in no order.
+                const BmpPixel color = (noise >> 31) != 0
+                    ? image.PaletteColor(static_cast<int32_t>((noise >> 8) % entries))
+                    : BmpPixel{static_cast<uint8_t>(noise >> 8 & 0x3F), static_cast<uint8_t>(noise >> 14 & 0xF0),
+                               static_cast<uint8_t>(noise >> 20), static_cast<uint8_t>(noise)};
+                image.PutPixel(x, y, color);
+            }
+        }
+        ASSERT_TRUE(image.SaveFile(path.c_str()));
+        const Bytes bytes = ReadFileBytes(path);
+        const size_t stride = static_cast<size_t>(RowStride(width, depth));
+        const size_t start = 54 + 4 * static_cast<size_t>(entries);
+        ASSERT_EQ(bytes.size(), start + stride * height) << depth << " bits";
+        const int32_t perByte = 8 / depth;
+        for (int32_t y = 0; y < height; ++y) {
+            const uint8_t* row = bytes.data() + start + stride * static_cast<size_t>(height - 1 - y);
+            for (int32_t x = 0; x < width; ++x) {
+                const int32_t shift = 8 - depth * (x % perByte + 1);
+                const int32_t have = (row[x / perByte] >> shift) & ((1 << depth) - 1);
+                const int32_t want = image.NearestPaletteIndex(image.PixelAt(x, y));
+                ASSERT_EQ(have, want) << depth << " bits, pixel (" << x << ", " << y << "): have " << have
+                                      << ", want " << want;
+            }
+        }
+    }
+}
+
 TEST(WriterTest, EncodersFillOnlyTheirBytesAndRefuseShortBuffers) {
     struct Case {
         const char* name;
