@@ -321,6 +321,8 @@ bool BmpImage::SaveFile(const char* path) {
     if (path == nullptr || *path == '\0') return false;
     // The image always has its palette at the indexed depths; should it not, it gets the standard one.
     if (IsIndexedDepth(depth) && !palette && !SetDepth(depth)) return false;
+    // Opening a protected file for writing fails; so does replacing one.
+    if (IsExistingUnwritableFile(path)) return false;
     if (IsExistingNonRegularFile(path)) return WriteInPlace(*this, path);
     return WriteAndReplace(*this, path);
 }

@@ -23,6 +23,10 @@ bool ReplaceFile(const char* source, const char* target);
 
 bool RemoveFile(const char* path);
 
+// True when `path` names an existing file that this process may not write: replacing it through
+// its folder would get round its protection.
+bool IsExistingUnwritableFile(const char* path);
+
 // True when `path` names something that exists and is not a regular file (a device, a FIFO).
 bool IsExistingNonRegularFile(const char* path);
 

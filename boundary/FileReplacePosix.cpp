@@ -78,6 +78,10 @@ bool ReplaceFile(const char* source, const char* target) {
 
 bool RemoveFile(const char* path) { return unlink(path) == 0; }
 
+bool IsExistingUnwritableFile(const char* path) {
+    return access(path, F_OK) == 0 && faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0;
+}
+
 bool IsExistingNonRegularFile(const char* path) {
     struct stat status;
     return stat(path, &status) == 0 && !S_ISREG(status.st_mode);

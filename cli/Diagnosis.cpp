@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "bmpfile/HeaderReaders.h"
+#include "boundary/FileReplace.h"
 #include "image/BmpImage.h"
 
 namespace rastero::cli {
@@ -125,6 +126,7 @@ std::string WhyWriteFailed(const std::string& path) {
     }
     if (folderStatus.type() != fs::file_type::directory) return Quoted(folder) + " is not a folder";
     if (fs::is_directory(path, error)) return "it is a folder";
+    if (IsExistingUnwritableFile(path.c_str())) return "the file is write-protected";
     return "the file cannot be written; check the folder's permissions and the free space";
 }
 

@@ -86,6 +86,12 @@ bool ReplaceFile(const char* source, const char* target) {
 bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
 
 // Folders, and devices such as NUL or COM1 that answer to any folder's name.
+bool IsExistingUnwritableFile(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 bool IsExistingNonRegularFile(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;

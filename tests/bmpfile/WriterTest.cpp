@@ -406,6 +406,18 @@ TEST(WriterTest, FailedWritesLeaveTheEarlierFileByteForByte) {
         EXPECT_EQ(result, 1) << "read-only folder";
         ExpectEarlierFileKept(folder, earlier, "read-only folder");
     }
+    {
+        // The folder lets anyone create and rename files, but the target itself is protected.
+        TempFolder folder;
+        WriteFileBytes(folder.File("target.bmp"), earlier);
+        ASSERT_EQ(chmod(folder.File("target.bmp").c_str(), 0444), 0);
+        ASSERT_EQ(chmod(folder.Path().c_str(), 0777), 0);
+        const int result = SaveInChild(folder.File("target.bmp"), BecomeUnprivileged);
+        ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+        if (result == 2) GTEST_SKIP() << "read-only file: running as root without a way to drop root";
+        EXPECT_EQ(result, 1) << "read-only file";
+        ExpectEarlierFileKept(folder, earlier, "read-only file");
+    }
 }
 
 }  // namespace
