@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -92,5 +93,13 @@ public:
 private:
     std::FILE* stream;
 };
+
+// Rows are counted in bits as 32-bit values and an image holds at most MaxPixelCount pixels. A
+// header may ask for any size while the file holds a few bytes, so larger dimensions are refused
+// before anything is allocated.
+inline bool IsWithinLoadLimits(const BmpInfoHeader& info) {
+    return int64_t{info.biWidth} * info.biBitCount <= INT32_MAX &&
+           int64_t{info.biWidth} * info.biHeight <= MaxPixelCount;
+}
 
 }  // namespace rastero

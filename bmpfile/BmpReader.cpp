@@ -345,9 +345,7 @@ bool BmpImage::LoadFile(const char* path) {
     SetPixelsPerMeter(info.biXPelsPerMeter, info.biYPelsPerMeter);
     // SetDepth refuses every bit count but 1, 4, 8, 16, 24 and 32.
     if (!IsAcceptedCompression(info) || !SetDepth(info.biBitCount)) return Refuse(*this);
-    // Rows are counted in bits as 32-bit values; a header may ask for any size while the file
-    // holds a few bytes, so sizes past that or past the pixel limit are refused before allocating.
-    if (info.biWidth <= 0 || info.biHeight <= 0 || int64_t{info.biWidth} * info.biBitCount > INT32_MAX ||
+    if (info.biWidth <= 0 || info.biHeight <= 0 || !IsWithinLoadLimits(info) ||
         !ResizeUnfilled(info.biWidth, info.biHeight)) {
         return Refuse(*this);
     }

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <limits>
 
 #include "bmpfile/HeaderReaders.h"
 #include "boundary/FileReplace.h"
@@ -44,10 +43,6 @@ std::string CompressionProblem(const BmpInfoHeader& header) {
     }
 }
 
-bool IsSupportedDepth(uint16_t depth) {
-    return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
-}
-
 std::string DimensionProblem(const BmpInfoHeader& header) {
     const std::string size = std::to_string(header.biWidth) + " x " + std::to_string(header.biHeight);
     if (header.biHeight < 0) {
@@ -57,9 +52,7 @@ std::string DimensionProblem(const BmpInfoHeader& header) {
     if (header.biWidth <= 0 || header.biHeight == 0) {
         return "its dimensions " + size + " are not those of a picture";
     }
-    const int64_t pixels = int64_t{header.biWidth} * header.biHeight;
-    const int64_t rowBits = int64_t{header.biWidth} * header.biBitCount;
-    if (pixels > MaxPixelCount || rowBits > std::numeric_limits<int32_t>::max()) {
+    if (!IsWithinLoadLimits(header)) {
         return "its dimensions " + size + " are too large (at most " +
                std::to_string(MaxPixelCount) + " pixels)";
     }

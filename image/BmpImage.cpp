@@ -9,10 +9,6 @@ namespace rastero {
 
 namespace {
 
-bool IsSupportedDepth(int32_t depth) {
-    return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
-}
-
 int32_t ClampCoordinate(int32_t value, int32_t size) {
     if (value >= size) value = size - 1;
     if (value < 0) value = 0;

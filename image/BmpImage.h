@@ -14,6 +14,11 @@ constexpr int32_t DefaultPixelsPerMeter = 3780;
 // comes from a file or a caller is checked against it before anything is allocated.
 constexpr int64_t MaxPixelCount = int64_t{1} << 28;
 
+// The depths an image and a file may have.
+inline bool IsSupportedDepth(int32_t depth) {
+    return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
+}
+
 // The depths that carry a palette and store palette indexes in files.
 inline bool IsIndexedDepth(int32_t depth) { return depth == 1 || depth == 4 || depth == 8; }
 
