@@ -90,10 +90,51 @@ ExitStatus ShowOne(const std::string& path, bool json, std::ostream& out, std::o
 
 }  // namespace
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence that starts at `at`, or 0 when there is none
+// (a stray continuation byte, an overlong form, a surrogate, a value past U+10FFFF, a cut).
+size_t Utf8SequenceLength(const std::string& text, size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[at + i]);
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+// File names are bytes; a JSON document must be UTF-8, so bytes that do not form UTF-8 stand as
+// U+FFFD.
 std::string JsonString(const std::string& text) {
     std::string quoted = "\"";
-    for (const char c : text) {
+    for (size_t at = 0; at < text.size();) {
+        const char c = text[at];
         const auto byte = static_cast<unsigned char>(c);
+        const size_t length = Utf8SequenceLength(text, at);
+        if (length == 0) {
+            quoted += "\\ufffd";
+            ++at;
+            continue;
+        }
         if (c == '"' || c == '\\') {
             quoted += '\\';
             quoted += c;
@@ -102,8 +143,9 @@ std::string JsonString(const std::string& text) {
             std::snprintf(escape, sizeof escape, "\\u%04x", byte);
             quoted += escape;
         } else {
-            quoted += c;
+            quoted.append(text, at, length);
         }
+        at += length;
     }
     return quoted + "\"";
 }

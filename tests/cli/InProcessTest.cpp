@@ -7,12 +7,30 @@
 #include <vector>
 
 #include "cli/BatchCommand.h"
+#include "cli/InfoCommand.h"
 #include "cli/Tool.h"
 #include "ops/Warnings.h"
 #include "tests/PatternFiles.h"
 
 namespace rastero::cli {
 namespace {
+
+TEST(InProcessTest, JsonStringsAreValidUtf8WhateverTheFileName) {
+    struct Case { const char* name; std::string text; std::string want; };
+    const Case cases[] = {
+        {"plain", "a b.bmp", "\"a b.bmp\""},
+        {"quote, backslash and control", "a\"\\\n", "\"a\\\"\\\\\\u000a\""},
+        {"accented and CJK kept", "caf\xC3\xA9/\xE5\x86\x99", "\"caf\xC3\xA9/\xE5\x86\x99\""},
+        {"four-byte sequence kept", "\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""},
+        {"stray byte", "a\xFF" "b", "\"a\\ufffdb\""},
+        {"cut sequence", "a\xE5\x86", "\"a\\ufffd\\ufffd\""},
+        {"overlong slash", "\xC0\xAF", "\"\\ufffd\\ufffd\""},
+        {"surrogate", "\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(JsonString(c.text), c.want) << c.name;
+    }
+}
 
 TEST(InProcessTest, UnknownRescaleModeIsSilentWhileWarningsAreOff) {
     std::istringstream in;
