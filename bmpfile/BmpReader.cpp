@@ -5,97 +5,14 @@
 #include <new>
 
 #include "bmpfile/BmpHeaders.h"
+#include "bmpfile/BmpReading.h"
 #include "bmpfile/PixelTiles.h"
+#include "bmpfile/RowDecoders.h"
 #include "image/BmpImage.h"
 
 namespace rastero {
 
 namespace {
-
-// Stored rows of 1, 4 or 8 bits: each byte holds PerByte palette indexes, the leftmost in the
-// high bits. The colours of all PerByte pixels of each possible byte are taken once, so a byte
-// decodes with one copy; indexes past the palette read as white, as PaletteColor answers them.
-template <int32_t Bits>
-struct DecodeIndexed {
-    static constexpr int32_t PerByte = 8 / Bits;
-
-    explicit DecodeIndexed(const BmpImage& image) {
-        for (int32_t byte = 0; byte < 256; ++byte) {
-            for (int32_t k = 0; k < PerByte; ++k) {
-                groups[byte][k] = image.PaletteColor((byte >> (8 - Bits * (k + 1))) & ((1 << Bits) - 1));
-            }
-        }
-    }
-
-    // Pixels x0 .. x0 + count - 1 of a stored row into `out`; x0 is a multiple of PerByte.
-    void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
-        const uint8_t* bytes = row + x0 / PerByte;
-        const int32_t whole = count / PerByte;
-        for (int32_t j = 0; j < whole; ++j) std::memcpy(out + PerByte * j, groups[bytes[j]], sizeof groups[0]);
-        for (int32_t k = 0; k < count % PerByte; ++k) out[PerByte * whole + k] = groups[bytes[whole]][k];
-    }
-
-    BmpPixel groups[256][PerByte];
-};
-
-// The loader's storage starts unfilled, so its 24-bit pixels take the 0 alpha of a white one.
-struct Decode24 {
-    int32_t width;
-    void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
-        Expand24(row + 3 * static_cast<size_t>(x0), count, width - x0, out);
-    }
-};
-
-struct Decode32 {
-    void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
-        std::memcpy(out, row + 4 * static_cast<size_t>(x0), sizeof(BmpPixel) * static_cast<size_t>(count));
-    }
-};
-
-uint16_t WordAt(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
-
-// Shifts a mask right until it is 31 or less, so every channel comes out as v x 8 with v below 32:
-// a channel of more than five bits keeps only its top five.
-uint16_t ShiftOf(uint16_t mask) {
-    uint16_t shift = 0;
-    while (mask > 31) {
-        mask = static_cast<uint16_t>(mask >> 1);
-        ++shift;
-    }
-    return shift;
-}
-
-// Only the loader decodes 16 bits; its pixels take the 0 alpha of a white one. The channels are
-// put together as one little-endian word, the byte order of BmpPixel on the hosts the format
-// is read on, so the compiler can do several pixels at once.
-struct Decode16 {
-    Decode16(uint16_t red, uint16_t green, uint16_t blue)
-        : redMask(red), greenMask(green), blueMask(blue),
-          redShift(ShiftOf(red)), greenShift(ShiftOf(green)), blueShift(ShiftOf(blue)) {}
-
-    void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
-        const uint8_t* words = row + 2 * static_cast<size_t>(x0);
-        for (int32_t i = 0; i < count; ++i) {
-            const uint32_t color = Pack(WordAt(words + 2 * i));
-            std::memcpy(&out[i], &color, sizeof color);
-        }
-    }
-
-    BmpPixel Apply(uint16_t word) const {
-        const uint32_t color = Pack(word);
-        BmpPixel pixel;
-        std::memcpy(&pixel, &color, sizeof pixel);
-        return pixel;
-    }
-
-    uint32_t Pack(uint32_t word) const {
-        return ((word & blueMask) >> blueShift) << 3 | ((word & greenMask) >> greenShift) << 11 |
-               ((word & redMask) >> redShift) << 19;
-    }
-
-    uint32_t redMask, greenMask, blueMask;
-    uint32_t redShift, greenShift, blueShift;
-};
 
 // Decodes `rows` stored rows, the first being image row yFirst and each next one the row above,
 // a tile at a time. A tile's rows are filled bottom up, so each column is then written upwards
@@ -284,44 +201,71 @@ void ReadPalette(BmpImage& image, std::FILE* file, const Layout& layout) {
     }
 }
 
-bool ReadIndexedRows(BmpImage& image, std::FILE* file, const Layout& layout, int32_t& unreached) {
-    ReadPalette(image, file, layout);
-    SkipBytes(file, layout.room - int64_t{BmpPaletteEntrySize} * IntPower(2, image.GetDepth()));
-    switch (image.GetDepth()) {
-        case 1: return ReadRows(image, file, DecodeIndexed<1>(image), StopAtShortRow{}, unreached);
-        case 4: return ReadRows(image, file, DecodeIndexed<4>(image), StopAtShortRow{}, unreached);
-        default: return ReadRows(image, file, DecodeIndexed<8>(image), StopAtShortRow{}, unreached);
-    }
+// Only the low half of each 32-bit slot carries the mask; a mask that cannot be read keeps, in
+// the bytes that did not arrive, its default.
+void ReadMasks(StoredRows& rows, std::FILE* file) {
+    uint16_t unused = 0;
+    ReadItems(&rows.redMask, 2, 1, file);
+    ReadItems(&unused, 2, 1, file);
+    ReadItems(&rows.greenMask, 2, 1, file);
+    ReadItems(&unused, 2, 1, file);
+    ReadItems(&rows.blueMask, 2, 1, file);
+    ReadItems(&unused, 2, 1, file);
 }
 
-bool ReadRows16(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t compression, int32_t& unreached) {
-    uint16_t red = DefaultRedMask16;
-    uint16_t green = DefaultGreenMask16;
-    uint16_t blue = DefaultBlueMask16;
+// The colour table or mask block, then the bytes between it and where the rows are read from.
+void ReadUpToFirstRow(BmpImage& image, std::FILE* file, const Layout& layout, uint32_t compression,
+                      StoredRows& rows) {
     int64_t extra = layout.room;
-    if (compression == BI_BITFIELDS) {
-        // Only the low half of each 32-bit slot carries the mask.
-        uint16_t unused = 0;
-        ReadItems(&red, 2, 1, file);
-        ReadItems(&unused, 2, 1, file);
-        ReadItems(&green, 2, 1, file);
-        ReadItems(&unused, 2, 1, file);
-        ReadItems(&blue, 2, 1, file);
-        ReadItems(&unused, 2, 1, file);
+    if (IsIndexedDepth(image.GetDepth())) {
+        ReadPalette(image, file, layout);
+        extra -= int64_t{BmpPaletteEntrySize} * IntPower(2, image.GetDepth());
+    } else if (image.GetDepth() == 16 && compression == BI_BITFIELDS) {
+        ReadMasks(rows, file);
         extra -= BmpMaskBlockSize;
     }
     SkipBytes(file, extra);
-    const Decode16 decode(red, green, blue);
-    return ReadRows(image, file, decode, RepeatLastWord(decode), unreached);
 }
 
-bool ReadDirectRows(BmpImage& image, std::FILE* file, const Layout& layout, int32_t& unreached) {
-    SkipBytes(file, layout.room);
-    if (image.GetDepth() == 24) return ReadRows(image, file, Decode24{image.GetWidth()}, StopAtShortRow{}, unreached);
-    return ReadRows(image, file, Decode32{}, StopAtShortRow{}, unreached);
+bool ReadPixelRows(BmpImage& image, std::FILE* file, const StoredRows& rows, int32_t& unreached) {
+    switch (image.GetDepth()) {
+        case 1: return ReadRows(image, file, DecodeIndexed<1>(image), StopAtShortRow{}, unreached);
+        case 4: return ReadRows(image, file, DecodeIndexed<4>(image), StopAtShortRow{}, unreached);
+        case 8: return ReadRows(image, file, DecodeIndexed<8>(image), StopAtShortRow{}, unreached);
+        case 16: {
+            const Decode16 decode(rows.redMask, rows.greenMask, rows.blueMask);
+            return ReadRows(image, file, decode, RepeatLastWord(decode), unreached);
+        }
+        case 24: return ReadRows(image, file, Decode24{image.GetWidth()}, StopAtShortRow{}, unreached);
+        default: return ReadRows(image, file, Decode32{}, StopAtShortRow{}, unreached);
+    }
 }
 
 }  // namespace
+
+HeaderVerdict ReadUpToRows(BmpImage& image, std::FILE* file, StoredRows& rows) {
+    BmpFileHeader fileHeader;
+    bool ok = fileHeader.ReadSignature(file);
+    // An empty file leaves the constructed signature in place and is refused with the header.
+    if (fileHeader.bfType != BmpSignature) return HeaderVerdict::NotBitmap;
+    ok &= fileHeader.ReadAfterSignature(file);
+    BmpInfoHeader info;
+    ok &= info.Read(file);
+    if (!ok) return HeaderVerdict::Refused;
+
+    // Taken before the remaining tests: a refused file still leaves its resolution.
+    image.SetPixelsPerMeter(info.biXPelsPerMeter, info.biYPelsPerMeter);
+    // SetDepth refuses every bit count but 1, 4, 8, 16, 24 and 32.
+    if (!IsAcceptedCompression(info) || !image.SetDepth(info.biBitCount)) return HeaderVerdict::Refused;
+    if (info.biWidth <= 0 || info.biHeight <= 0 || !IsWithinLoadLimits(info)) return HeaderVerdict::Refused;
+
+    rows.width = info.biWidth;
+    rows.height = info.biHeight;
+    const Layout layout = LayoutOf(fileHeader, info);
+    SkipBytes(file, layout.headerTail);
+    ReadUpToFirstRow(image, file, layout, info.biCompression, rows);
+    return HeaderVerdict::Accepted;
+}
 
 bool BmpImage::LoadFile(const char* path) {
     if (!CheckTypeSizes()) return false;
@@ -332,36 +276,12 @@ bool BmpImage::LoadFile(const char* path) {
         return false;
     }
     const StreamGuard guard(file);
-    BmpFileHeader fileHeader;
-    bool ok = fileHeader.ReadSignature(file);
-    // An empty file leaves the constructed signature in place and is refused with the header.
-    if (fileHeader.bfType != BmpSignature) return false;
-    ok &= fileHeader.ReadAfterSignature(file);
-    BmpInfoHeader info;
-    ok &= info.Read(file);
-    if (!ok) return Refuse(*this);
-
-    // Taken before the remaining tests: a refused file still leaves its resolution.
-    SetPixelsPerMeter(info.biXPelsPerMeter, info.biYPelsPerMeter);
-    // SetDepth refuses every bit count but 1, 4, 8, 16, 24 and 32.
-    if (!IsAcceptedCompression(info) || !SetDepth(info.biBitCount)) return Refuse(*this);
-    if (info.biWidth <= 0 || info.biHeight <= 0 || !IsWithinLoadLimits(info) ||
-        !ResizeUnfilled(info.biWidth, info.biHeight)) {
-        return Refuse(*this);
-    }
-
-    const Layout layout = LayoutOf(fileHeader, info);
-    SkipBytes(file, layout.headerTail);
-    bool stored = false;
+    StoredRows rows;
+    const HeaderVerdict verdict = ReadUpToRows(*this, file, rows);
+    if (verdict == HeaderVerdict::NotBitmap) return false;
+    if (verdict == HeaderVerdict::Refused || !ResizeUnfilled(rows.width, rows.height)) return Refuse(*this);
     int32_t unreached = height;
-    if (IsIndexedDepth(depth)) {
-        stored = ReadIndexedRows(*this, file, layout, unreached);
-    } else if (depth == 16) {
-        stored = ReadRows16(*this, file, layout, info.biCompression, unreached);
-    } else {
-        stored = ReadDirectRows(*this, file, layout, unreached);
-    }
-    if (!stored) return Refuse(*this);
+    if (!ReadPixelRows(*this, file, rows, unreached)) return Refuse(*this);
     FillTopRowsWhite(unreached);
     return true;
 }

@@ -123,15 +123,23 @@ std::string WhyWriteFailed(const std::string& path) {
     return "the file cannot be written; check the folder's permissions and the free space";
 }
 
+void TellLoadFailed(const std::string& path, std::ostream& errors) {
+    errors << "rastero: cannot load " << Quoted(path) << ": " << WhyLoadFailed(path) << "\n";
+}
+
+void TellWriteFailed(const std::string& path, std::ostream& errors) {
+    errors << "rastero: cannot write " << Quoted(path) << ": " << WhyWriteFailed(path) << "\n";
+}
+
 bool LoadOrTell(BmpImage& image, const std::string& path, std::ostream& errors) {
     if (image.LoadFile(path.c_str())) return true;
-    errors << "rastero: cannot load " << Quoted(path) << ": " << WhyLoadFailed(path) << "\n";
+    TellLoadFailed(path, errors);
     return false;
 }
 
 bool SaveOrTell(BmpImage& image, const std::string& path, std::ostream& errors) {
     if (image.SaveFile(path.c_str())) return true;
-    errors << "rastero: cannot write " << Quoted(path) << ": " << WhyWriteFailed(path) << "\n";
+    TellWriteFailed(path, errors);
     return false;
 }
 

@@ -22,6 +22,10 @@ std::string WhyLoadFailed(const std::string& path);
 // The reason writing this file failed.
 std::string WhyWriteFailed(const std::string& path);
 
+// Tells `errors` which file could not be loaded or written, and why.
+void TellLoadFailed(const std::string& path, std::ostream& errors);
+void TellWriteFailed(const std::string& path, std::ostream& errors);
+
 // Loads or saves `image`; on failure tells `errors` which file and why, and returns false.
 bool LoadOrTell(BmpImage& image, const std::string& path, std::ostream& errors);
 bool SaveOrTell(BmpImage& image, const std::string& path, std::ostream& errors);

@@ -2,56 +2,11 @@
 
 #include <algorithm>
 
+#include "ops/BlockGrid.h"
+
 namespace rastero {
 
 namespace {
-
-int64_t FloorDiv(int64_t numerator, int64_t denominator) {
-    int64_t quotient = numerator / denominator;
-    if ((numerator % denominator != 0) && ((numerator < 0) != (denominator < 0))) --quotient;
-    return quotient;
-}
-
-int64_t CeilDiv(int64_t numerator, int64_t denominator) { return -FloorDiv(-numerator, denominator); }
-
-// The blocks of one axis: block k starts at first + k * stride and covers stride + 1 positions.
-// Only the blocks from `lowest` to `highest` start before the bound and reach into 0 .. size - 1;
-// the others paint nothing and are never visited, so the cost follows the area inside the image.
-// Everything is 64-bit, so no 32-bit argument can overflow.
-struct BlockAxis {
-    int64_t first;
-    int64_t stride;
-    int64_t size;
-    int64_t lowest;
-    int64_t highest;  // below lowest when no block touches the image
-
-    BlockAxis(int64_t first, int64_t bound, int64_t stride, int64_t size)
-        : first(first), stride(stride), size(size) {
-        const int64_t count = bound > first ? CeilDiv(bound - first, stride) : 0;
-        lowest = std::max<int64_t>(0, CeilDiv(-stride - first, stride));
-        highest = std::min(count - 1, FloorDiv(size - 1 - first, stride));
-    }
-
-    bool Empty() const { return highest < lowest; }
-    int64_t Count() const { return highest - lowest + 1; }
-    int64_t Start(int64_t block) const { return first + block * stride; }
-
-    // The first and last position that any visited block paints inside the image.
-    int64_t FirstPainted() const { return std::max<int64_t>(0, Start(lowest)); }
-    int64_t LastPainted() const { return std::min(size - 1, Start(highest) + stride); }
-
-    // The last visited block that covers `position`: where blocks share a position, the later
-    // block paints over the earlier one.
-    int64_t Owner(int64_t position) const { return std::min(highest, FloorDiv(position - first, stride)); }
-
-    // The visited blocks that cover `position`: at most two, the later one being Owner.
-    int64_t FirstCovering(int64_t position) const {
-        return std::max(lowest, CeilDiv(position - stride - first, stride));
-    }
-
-    // The sample position of a block, one step inside its corner, clamped into the image.
-    int64_t SampleOf(int64_t block) const { return std::clamp<int64_t>(Start(block) + 1, 0, size - 1); }
-};
 
 // Blocks are sampled in their painting order (rows of blocks top to bottom, left to right within a
 // row), but painted a band of block rows at a time, column by column, so each column of the image
@@ -86,18 +41,14 @@ private:
         return samples[(row - bandFirst) * columns.Count() + (column - columns.lowest)];
     }
 
+    // Blocks of earlier bands are already in the image, so a sample covered by one of them reads
+    // its colour from there.
     BmpPixel TakeSample(int64_t row, int64_t column) {
-        const int64_t x = columns.SampleOf(column);
-        const int64_t y = rows.SampleOf(row);
-        // The latest block before (row, column) in painting order that covers (x, y), if it lies
-        // in this band and so is not painted yet; earlier bands are already in the image.
-        for (int64_t coverRow = std::min(row, rows.Owner(y)); coverRow >= rows.FirstCovering(y); --coverRow) {
-            if (coverRow < bandFirst) break;
-            const int64_t lastColumn = coverRow == row ? column - 1 : columns.highest;
-            const int64_t coverColumn = std::min(lastColumn, columns.Owner(x));
-            if (coverColumn >= columns.FirstCovering(x)) return Sample(coverRow, coverColumn);
+        BlockIndex cover{};
+        if (LatestEarlierCover(rows, columns, BlockIndex{row, column}, bandFirst, cover)) {
+            return Sample(cover.row, cover.column);
         }
-        return image.PixelAt(static_cast<int32_t>(x), static_cast<int32_t>(y));
+        return image.PixelAt(static_cast<int32_t>(columns.SampleOf(column)), static_cast<int32_t>(rows.SampleOf(row)));
     }
 
     BmpImage& image;

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "bmpfile/BmpReading.h"
+#include "image/BmpImage.h"
+
+namespace rastero {
+
+// Pixelates a BMP file into another, writing exactly the bytes that LoadFile,
+// PixelateBlocksWithStride and SaveFile one after another would write. A complete file on disk
+// is streamed a band of rows at a time instead: the picture is never held whole, rows that no
+// block touches pass from one file to the other through their codecs alone, and block colours
+// are read from the few rows that hold the samples. Anything else (pixel data that ends early,
+// a device or a FIFO) goes through an image in memory, where the reader's rules for it live.
+class FileMosaic {
+public:
+    FileMosaic() = default;
+    ~FileMosaic();
+    FileMosaic(const FileMosaic&) = delete;
+    FileMosaic& operator=(const FileMosaic&) = delete;
+
+    // Reads the input's headers and palette (or, for the inputs that are not streamed, the whole
+    // picture). False exactly when LoadFile would refuse the file.
+    bool Open(const char* inputPath);
+
+    // Covers the rectangle with blocks `stride` apart, as PixelateBlocksWithStride does, and
+    // writes the result the way SaveFile does. Call once, after a successful Open. False when the
+    // output could not be written (or the input changed under the stream).
+    bool Write(const char* outputPath, int32_t left, int32_t top, int32_t right, int32_t bottom,
+               int32_t stride);
+
+    // Whether the picture is streamed rather than held in memory.
+    bool Streamed() const { return input != nullptr; }
+
+private:
+    bool LoadWhole(const char* inputPath);
+    bool IsCompleteOnDisk();
+
+    // The whole picture in memory, or, when streamed, only the file's depth, palette and
+    // resolution.
+    BmpImage image;
+    std::FILE* input = nullptr;
+    StoredRows rows;
+    int64_t firstRowOffset = 0;
+};
+
+}  // namespace rastero
