@@ -139,9 +139,8 @@ int64_t RowStride(int32_t width, int32_t depth) {
     return bytes;
 }
 
-int32_t RowsPerBlock(int64_t stride, int32_t height) {
-    constexpr int64_t BlockBytes = int64_t{4} << 20;
-    return static_cast<int32_t>(std::max<int64_t>(1, std::min<int64_t>(BlockBytes / stride, height)));
+int32_t RowsPerBlock(int64_t stride, int32_t height, int64_t blockBytes) {
+    return static_cast<int32_t>(std::max<int64_t>(1, std::min<int64_t>(blockBytes / stride, height)));
 }
 
 int64_t AsSigned32(uint32_t value) {

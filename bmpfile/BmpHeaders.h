@@ -71,9 +71,10 @@ bool CheckTypeSizes();
 // Bytes of one stored row: ceil(width x depth / 8), filled up to a multiple of 4.
 int64_t RowStride(int32_t width, int32_t depth);
 
-// How many stored rows one block read or write carries: about 4 MiB, at least one row, at
-// most the whole image. Columns are then touched in runs instead of one pixel per row.
-int32_t RowsPerBlock(int64_t stride, int32_t height);
+// How many stored rows one block read or write of about `blockBytes` carries: at least one row, at
+// most the whole image. The image's columns are then touched in runs instead of one pixel per row.
+constexpr int64_t ImageBlockBytes = int64_t{4} << 20;
+int32_t RowsPerBlock(int64_t stride, int32_t height, int64_t blockBytes = ImageBlockBytes);
 
 // A 32-bit field as the signed value of its bit pattern, widened so later arithmetic cannot wrap.
 int64_t AsSigned32(uint32_t value);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <memory>
 #include <new>
 
@@ -172,6 +175,10 @@ private:
     uint8_t lastByteMask;
 };
 
+// Blocks of rows in and out: small enough that the memory of both is soon faulted in and stays in
+// the cache, large enough that a block costs one system call.
+constexpr int64_t StreamBlockBytes = int64_t{256} << 10;
+
 // Where the stored rows are and what the output looks like.
 struct StreamSource {
     std::FILE* input;
@@ -227,7 +234,7 @@ public:
 
 private:
     bool Allocate() {
-        rowsPerBlock = RowsPerBlock(source.rowStride, source.height);
+        rowsPerBlock = RowsPerBlock(source.rowStride, source.height, StreamBlockBytes);
         const auto blockBytes = static_cast<size_t>(rowsPerBlock * source.rowStride);
         in.reset(new (std::nothrow) uint8_t[blockBytes]);
         out.reset(new (std::nothrow) uint8_t[blockBytes]());
@@ -331,6 +338,12 @@ bool StreamPixels(const StreamSource& source, const BmpImage& image, const Block
     return StreamWith(codec, source, image, plan, outputPath);
 }
 
+// Both names exist and lead to one file.
+bool IsSameFile(const std::string& first, const char* second) {
+    std::error_code error;
+    return second != nullptr && std::filesystem::equivalent(first, second, error) && !error;
+}
+
 }  // namespace
 
 FileMosaic::~FileMosaic() {
@@ -343,12 +356,17 @@ bool FileMosaic::Open(const char* inputPath) {
     if (IsExistingNonRegularFile(inputPath)) return image.LoadFile(inputPath);
     input = std::fopen(inputPath, "rb");
     if (!input) return false;
+    // The rows are read in blocks and sample rows straight into their buffers; a stream buffer
+    // would add a copy and split each sample row into several reads. Only the few header fields
+    // and palette entries pay a read each.
+    std::setvbuf(input, nullptr, _IONBF, 0);
     if (ReadUpToRows(image, input, rows) != HeaderVerdict::Accepted) {
         std::fclose(input);
         input = nullptr;
         return false;
     }
     if (!IsCompleteOnDisk()) return LoadWhole(inputPath);
+    inputName = inputPath;
     return true;
 }
 
@@ -371,6 +389,9 @@ bool FileMosaic::IsCompleteOnDisk() {
 
 bool FileMosaic::Write(const char* outputPath, int32_t left, int32_t top, int32_t right, int32_t bottom,
                        int32_t stride) {
+    // Rows cannot be read from the file being replaced; some systems do not even let an open
+    // file be replaced.
+    if (Streamed() && IsSameFile(inputName, outputPath) && !LoadWhole(inputName.c_str())) return false;
     if (!Streamed()) {
         PixelateBlocksWithStride(image, left, top, right, bottom, stride);
         return image.SaveFile(outputPath);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "bmpfile/BmpReading.h"
 #include "image/BmpImage.h"
@@ -42,6 +43,7 @@ private:
     // resolution.
     BmpImage image;
     std::FILE* input = nullptr;
+    std::string inputName;
     StoredRows rows;
     int64_t firstRowOffset = 0;
 };

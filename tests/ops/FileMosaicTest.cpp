@@ -144,6 +144,19 @@ TEST(FileMosaicTest, RefusesWhatTheReaderRefuses) {
     EXPECT_FALSE(refused.Open(folder.File("top-down.bmp").c_str()));
 }
 
+// Writing over the input cannot read rows from the file being replaced.
+TEST(FileMosaicTest, OutputOverTheInput) {
+    TempFolder folder;
+    const std::string input = folder.File("in.bmp");
+    WriteFileBytes(input, MakeFixture(45, 41, 24).FileBytes());
+    const Bytes want = InMemoryMosaic(input, folder.File("want.bmp"), Rect{0, 0, 45, 41}, 20);
+    FileMosaic mosaic;
+    ASSERT_TRUE(mosaic.Open(input.c_str()));
+    ASSERT_TRUE(mosaic.Write(input.c_str(), 0, 0, 45, 41, 20));
+    EXPECT_EQ(ReadFileBytes(input), want);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.bmp", "want.bmp"}));
+}
+
 TEST(FileMosaicTest, FailedWriteLeavesNoFile) {
     TempFolder folder;
     WriteFileBytes(folder.File("in.bmp"), MakeFixture(30, 30, 24).FileBytes());
