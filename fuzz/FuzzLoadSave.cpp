@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "fuzz/FuzzFiles.h"
 #include "image/BmpImage.h"
 #include "tests/bmpfile/BmpFixture.h"
 #include "tests/bmpfile/Reloaded.h"
@@ -20,6 +21,7 @@
 namespace {
 
 using rastero::BmpImage;
+using rastero::fuzz::Require;
 using rastero::BmpPixel;
 
 // A folder of our own for the two files each input needs, removed at exit.
@@ -34,24 +36,7 @@ Scratch& Files() {
     return scratch;
 }
 
-void Require(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "fuzz check failed: %s\n", what);
-    std::abort();
-}
-
 bool Same(const BmpPixel& a, const BmpPixel& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-// A header may ask for up to the pixel limit while the file holds a few bytes. Such inputs are
-// valid but only fill white pixels slowly; the tests cover them, the fuzzer skips them.
-bool AsksForManyPixels(const uint8_t* data, size_t size) {
-    if (size < 26) return false;
-    int32_t width, height;
-    std::memcpy(&width, data + 18, 4);
-    std::memcpy(&height, data + 22, 4);
-    const int64_t pixels = int64_t{width} * height;
-    return width > 0 && height > 0 && pixels > (int64_t{1} << 15) && pixels <= rastero::MaxPixelCount;
-}
 
 void CheckRefused(const BmpImage& image, const uint8_t* data, size_t size) {
     // Bytes that do not arrive keep the expected signature's value.
@@ -95,10 +80,8 @@ void CheckRoundTrip(BmpImage& image) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (AsksForManyPixels(data, size)) return 0;
-    std::FILE* file = std::fopen(Files().input.c_str(), "wb");
-    Require(file != nullptr, "scratch file");
-    Require(std::fwrite(data, 1, size, file) == size && std::fclose(file) == 0, "scratch write");
+    if (rastero::fuzz::AsksForManyPixels(data, size)) return 0;
+    rastero::fuzz::WriteScratch(Files().input, data, size);
     BmpImage image;
     image.Resize(3, 2);
     if (image.LoadFile(Files().input.c_str())) {
@@ -110,42 +93,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 }
 
 #ifndef RASTERO_LIBFUZZER
-
-namespace {
-
-int Replay(const std::string& path) {
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0) {
-        std::fprintf(stderr, "cannot open %s\n", path.c_str());
-        return 1;
-    }
-    if (S_ISDIR(status.st_mode)) {
-        int failures = 0;
-        if (DIR* folder = opendir(path.c_str())) {
-            while (const dirent* entry = readdir(folder)) {
-                if (entry->d_name[0] != '.') failures += Replay(path + "/" + entry->d_name);
-            }
-            closedir(folder);
-        }
-        return failures;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return 1;
-    std::vector<uint8_t> bytes;
-    uint8_t block[65536];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + got);
-    std::fclose(file);
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    return 0;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    int failures = 0;
-    for (int i = 1; i < argc; ++i) failures += Replay(argv[i]);
-    return failures == 0 ? 0 : 1;
-}
-
+#include "fuzz/ReplayMain.h"
 #endif
