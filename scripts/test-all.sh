@@ -27,19 +27,21 @@ cmake -S . -B build/arm -DCMAKE_BUILD_TYPE=Release -DRASTERO_WERROR=ON \
 cmake --build build/arm -j "$jobs"
 ctest --test-dir build/arm --output-on-failure -j "$jobs"
 
-stage "fuzzing under the sanitizers: replay the suite, then fuzz for ${RASTERO_FUZZ_SECONDS:-60} s"
+stage "fuzzing under the sanitizers: replay the suite, then fuzz each target for ${RASTERO_FUZZ_SECONDS:-60} s"
 CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRASTERO_WERROR=ON -DRASTERO_SANITIZE=ON \
   -DRASTERO_FUZZ=ON -DRASTERO_BUILD_TESTS=OFF
-cmake --build build/fuzz -j "$jobs" --target rastero_fuzz_load_save
-mkdir -p build/fuzz/corpus
+cmake --build build/fuzz -j "$jobs" --target rastero_fuzz_load_save rastero_fuzz_mosaic
 # libFuzzer runs every seed first, then mutates; its log is long, so it is shown only on failure.
-if ! ASAN_OPTIONS=detect_leaks=1 build/fuzz/fuzz/rastero_fuzz_load_save -max_total_time="${RASTERO_FUZZ_SECONDS:-60}" \
-    -rss_limit_mb=2048 -timeout=25 build/fuzz/corpus tests/data/bmpsuite/g tests/data/bmpsuite/q tests/data/bmpsuite/b \
-    2> build/fuzz/fuzz.log; then
-  tail -n 60 build/fuzz/fuzz.log >&2
-  exit 1
-fi
-tail -n 1 build/fuzz/fuzz.log >&2
+for target in rastero_fuzz_load_save rastero_fuzz_mosaic; do
+  mkdir -p "build/fuzz/corpus-$target"
+  if ! ASAN_OPTIONS=detect_leaks=1 "build/fuzz/fuzz/$target" -max_total_time="${RASTERO_FUZZ_SECONDS:-60}" \
+      -rss_limit_mb=2048 -timeout=25 "build/fuzz/corpus-$target" tests/data/bmpsuite/g tests/data/bmpsuite/q \
+      tests/data/bmpsuite/b 2> "build/fuzz/$target.log"; then
+    tail -n 60 "build/fuzz/$target.log" >&2
+    exit 1
+  fi
+  tail -n 1 "build/fuzz/$target.log" >&2
+done
 
 stage "64-bit Windows build (MinGW-w64): the DLL, its host program and the unit tests under Wine"
 cmake -S . -B build/windows -DCMAKE_BUILD_TYPE=Release -DRASTERO_WERROR=ON \
