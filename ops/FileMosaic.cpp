@@ -131,12 +131,15 @@ public:
     }
 
     void Copy(const uint8_t* in, uint8_t* out) const {
+        const int64_t bytes = pixelBytes;
         if (identity) {
-            std::memcpy(out, in, static_cast<size_t>(pixelBytes));
+            std::memcpy(out, in, static_cast<size_t>(bytes));
         } else {
-            for (int64_t j = 0; j < pixelBytes; ++j) out[j] = byteMap[in[j]];
+            // Locals, since a store through a byte pointer could change any member.
+            const uint8_t* map = byteMap;
+            for (int64_t j = 0; j < bytes; ++j) out[j] = map[in[j]];
         }
-        out[pixelBytes - 1] &= lastByteMask;
+        out[bytes - 1] &= lastByteMask;
     }
 
     void Paint(const uint8_t* in, uint8_t* out, const BlockAxis& columns, const uint8_t* values) const {
