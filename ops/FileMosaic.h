@@ -23,7 +23,8 @@ public:
     FileMosaic& operator=(const FileMosaic&) = delete;
 
     // Reads the input's headers and palette (or, for the inputs that are not streamed, the whole
-    // picture). False exactly when LoadFile would refuse the file.
+    // picture). False when LoadFile would refuse the file; a streamed picture needs no storage of
+    // its size, so it is never refused for want of memory.
     bool Open(const char* inputPath);
 
     // Covers the rectangle with blocks `stride` apart, as PixelateBlocksWithStride does, and

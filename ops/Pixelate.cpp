@@ -10,9 +10,7 @@ namespace {
 
 // Blocks are sampled in their painting order (rows of blocks top to bottom, left to right within a
 // row), but painted a band of block rows at a time, column by column, so each column of the image
-// is written in one downward sweep instead of one short run per block. A sample lies inside no
-// earlier block unless clamping at an edge moved it there; then it takes the colour of the last
-// earlier block that covers it, exactly as painting block by block would have left it.
+// is written in one downward sweep instead of one short run per block.
 class BandPainter {
 public:
     BandPainter(BmpImage& image, const BlockAxis& columns, const BlockAxis& rows, BmpPixel* samples)
