@@ -37,7 +37,7 @@ struct DecodeIndexed {
     BmpPixel groups[256][PerByte];
 };
 
-// The loader's storage starts unfilled, so its 24-bit pixels take the 0 alpha of a white one.
+// A loaded 24-bit pixel takes the 0 alpha of a white one (the loader leaves its storage unfilled).
 struct Decode24 {
     int32_t width;
     void operator()(const uint8_t* row, int32_t x0, int32_t count, BmpPixel* out) const {
@@ -64,9 +64,9 @@ inline uint16_t ShiftOf(uint16_t mask) {
     return shift;
 }
 
-// Only the loader decodes 16 bits; its pixels take the 0 alpha of a white one. The channels are
-// put together as one little-endian word, the byte order of BmpPixel on the hosts the format
-// is read on, so the compiler can do several pixels at once.
+// 16-bit pixels take the 0 alpha of a white one. The channels are put together as one
+// little-endian word, the byte order of BmpPixel on the hosts the format is read on, so the
+// compiler can do several pixels at once.
 struct Decode16 {
     Decode16(uint16_t red, uint16_t green, uint16_t blue)
         : redMask(red), greenMask(green), blueMask(blue),

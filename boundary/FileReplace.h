@@ -27,6 +27,9 @@ bool RemoveFile(const char* path);
 // its folder would get round its protection.
 bool IsExistingUnwritableFile(const char* path);
 
+// True when both names exist and lead to one file (through links, other spellings, other folders).
+bool IsSameFile(const char* first, const char* second);
+
 // True when `path` names something that exists and is not a regular file (a device, a FIFO).
 bool IsExistingNonRegularFile(const char* path);
 

@@ -88,3 +88,13 @@ bool IsExistingNonRegularFile(const char* path) {
 }
 
 }  // namespace rastero
+
+namespace rastero {
+
+bool IsSameFile(const char* first, const char* second) {
+    struct stat a, b;
+    if (first == nullptr || second == nullptr || stat(first, &a) != 0 || stat(second, &b) != 0) return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace rastero

@@ -31,11 +31,14 @@ ExitStatus PixelateFile(const PixelateJob& job, std::ostream& errors) {
         return ExitStatus::LoadFailed;
     }
     const Rectangle& r = job.rectangles.front();
-    if (!mosaic.Write(job.output.c_str(), r.left, r.top, r.right, r.bottom, job.cell)) {
-        TellWriteFailed(job.output, errors);
-        return ExitStatus::WriteFailed;
+    if (mosaic.Write(job.output.c_str(), r.left, r.top, r.right, r.bottom, job.cell)) return ExitStatus::Success;
+    if (mosaic.InputFailed()) {
+        errors << "rastero: cannot load " << Quoted(job.input) << ": it changed while it was read, or there "
+                  "is not enough memory\n";
+        return ExitStatus::LoadFailed;
     }
-    return ExitStatus::Success;
+    TellWriteFailed(job.output, errors);
+    return ExitStatus::WriteFailed;
 }
 
 }  // namespace rastero::cli

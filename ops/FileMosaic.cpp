@@ -1,13 +1,11 @@
 #include "ops/FileMosaic.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <system_error>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "bmpfile/BmpHeaders.h"
 #include "bmpfile/BmpWriting.h"
@@ -49,7 +47,7 @@ public:
         return pixel;
     }
 
-    void ToPaintValues(const BmpPixel* colours, int64_t count, BmpPixel* values) const {
+    void ToPaintValues(const BmpPixel* colours, int64_t count, BmpPixel* values) {
         std::copy(colours, colours + count, values);
     }
 
@@ -119,6 +117,7 @@ public:
         lastByteMask = used == 0 ? 0xFF : static_cast<uint8_t>(0xFF << (8 - Bits * used));
     }
 
+    // Needs no storage beyond itself.
     bool Ready() const { return true; }
 
     BmpPixel PixelAt(const uint8_t* row, int64_t x) const {
@@ -209,11 +208,14 @@ public:
 
     MosaicStream(const StreamSource& source, const BmpImage& image, Codec& codec, const BlockPlan& plan)
         : source(source), image(image), codec(codec),
-          painting(plan.stride >= 1),
+          // A stride below 1 paints nothing; the axes then only need a valid one.
           columns(plan.left, plan.right, std::max(1, plan.stride), source.width),
-          blockRows(plan.top, plan.bottom, std::max(1, plan.stride), source.height) {
-        painting = painting && !columns.Empty() && !blockRows.Empty();
-    }
+          blockRows(plan.top, plan.bottom, std::max(1, plan.stride), source.height),
+          painting(plan.stride >= 1 && !columns.Empty() && !blockRows.Empty()) {}
+
+    // Set when Run failed on the input's side: it changed under the stream, or the stream's
+    // buffers could not be had.
+    bool InputFailed() const { return inputFailed; }
 
     bool Run(std::FILE* output) {
         uint8_t headers[BmpHeadersSize];
@@ -221,13 +223,15 @@ public:
         if (std::fwrite(headers, 1, sizeof headers, output) != sizeof headers || !WriteColorTable(image, output)) {
             return false;
         }
-        if (!codec.Ready() || !Allocate()) return false;
+        if (!codec.Ready() || !Allocate()) return FailOnInput();
         for (int32_t y = source.height - 1; y >= 0;) {
             const int32_t rows = std::min(rowsPerBlock, y + 1);
             const auto bytes = static_cast<size_t>(rows * source.rowStride);
-            if (!ReadAt(OffsetOf(y), in.get(), bytes)) return false;
+            if (!ReadAt(OffsetOf(y), in.get(), bytes)) return FailOnInput();
             for (int32_t i = 0; i < rows; ++i) {
-                if (!MakeRow(y - i, in.get() + i * source.rowStride, out.get() + i * source.rowStride)) return false;
+                if (!MakeRow(y - i, in.get() + i * source.rowStride, out.get() + i * source.rowStride)) {
+                    return FailOnInput();
+                }
             }
             if (std::fwrite(out.get(), 1, bytes, output) != bytes) return false;
             y -= rows;
@@ -236,6 +240,11 @@ public:
     }
 
 private:
+    bool FailOnInput() {
+        inputFailed = true;
+        return false;
+    }
+
     bool Allocate() {
         rowsPerBlock = RowsPerBlock(source.rowStride, source.height, StreamBlockBytes);
         const auto blockBytes = static_cast<size_t>(rowsPerBlock * source.rowStride);
@@ -278,8 +287,8 @@ private:
     const PaintValue* ValuesOf(int64_t row) {
         PaintValue* rowValues = values.get() + Slot(row) * static_cast<size_t>(columns.Count());
         if (slotRow[Slot(row)] == row) return rowValues;
-        // Rows of blocks this one takes colours from are made first; they use the other slot and
-        // the sample buffer.
+        // A row of blocks this one takes colours from is made first, in the other slot; it is the
+        // row above, whose samples never clamp into earlier blocks, so this recurses once at most.
         BlockIndex cover{};
         for (int64_t c = columns.lowest; c <= columns.highest; ++c) {
             if (LatestEarlierCover(blockRows, columns, BlockIndex{row, c}, blockRows.lowest, cover) &&
@@ -306,9 +315,10 @@ private:
     const StreamSource& source;
     const BmpImage& image;
     Codec& codec;
-    bool painting;
     BlockAxis columns;
     BlockAxis blockRows;
+    bool painting;
+    bool inputFailed = false;
     int32_t rowsPerBlock = 1;
     int64_t position = -1;
     std::unique_ptr<uint8_t[]> in;
@@ -319,32 +329,46 @@ private:
     int64_t slotRow[2] = {INT64_MIN, INT64_MIN};
 };
 
+// What a write came to.
+enum class Outcome { Written, InputFailed, OutputFailed };
+
 template <typename Codec>
-bool StreamWith(Codec& codec, const StreamSource& source, const BmpImage& image, const BlockPlan& plan,
-                const char* outputPath) {
+Outcome StreamWith(Codec& codec, const StreamSource& source, const BmpImage& image, const BlockPlan& plan,
+                   const char* outputPath) {
     MosaicStream<Codec> stream(source, image, codec, plan);
     const auto body = [](std::FILE* output, void* context) { return static_cast<MosaicStream<Codec>*>(context)->Run(output); };
-    return WriteBmpFile(outputPath, body, &stream);
+    if (WriteBmpFile(outputPath, body, &stream)) return Outcome::Written;
+    return stream.InputFailed() ? Outcome::InputFailed : Outcome::OutputFailed;
 }
 
 template <int32_t Bits>
-bool StreamIndexed(const StreamSource& source, const BmpImage& image, const BlockPlan& plan, const char* outputPath) {
+Outcome StreamIndexed(const StreamSource& source, const BmpImage& image, const BlockPlan& plan, const char* outputPath) {
     // The matcher's cache is large for a stack that may be a worker thread's.
     std::unique_ptr<IndexCodec<Bits>> codec(new (std::nothrow) IndexCodec<Bits>(image, source.width));
-    return codec && StreamWith(*codec, source, image, plan, outputPath);
+    if (!codec) return Outcome::InputFailed;
+    return StreamWith(*codec, source, image, plan, outputPath);
 }
 
 template <typename Decode, typename Encode>
-bool StreamPixels(const StreamSource& source, const BmpImage& image, const BlockPlan& plan, const char* outputPath,
+Outcome StreamPixels(const StreamSource& source, const BmpImage& image, const BlockPlan& plan, const char* outputPath,
                   Decode decode, Encode encode, int32_t bytesPerPixel, bool keepsBytes) {
     PixelCodec<Decode, Encode> codec(decode, encode, source.width, bytesPerPixel, keepsBytes);
     return StreamWith(codec, source, image, plan, outputPath);
 }
 
-// Both names exist and lead to one file.
-bool IsSameFile(const std::string& first, const char* second) {
-    std::error_code error;
-    return second != nullptr && std::filesystem::equivalent(first, second, error) && !error;
+Outcome StreamByDepth(const StreamSource& source, const BmpImage& image, const StoredRows& rows, const BlockPlan& plan,
+                      const char* outputPath) {
+    const int32_t width = source.width;
+    switch (image.GetDepth()) {
+        case 1: return StreamIndexed<1>(source, image, plan, outputPath);
+        case 4: return StreamIndexed<4>(source, image, plan, outputPath);
+        case 8: return StreamIndexed<8>(source, image, plan, outputPath);
+        case 16:
+            return StreamPixels(source, image, plan, outputPath, Decode16(rows.redMask, rows.greenMask, rows.blueMask),
+                                Encode16{}, 2, false);
+        case 24: return StreamPixels(source, image, plan, outputPath, Decode24{width}, Encode24{width}, 3, true);
+        default: return StreamPixels(source, image, plan, outputPath, Decode32{}, Encode32{}, 4, true);
+    }
 }
 
 }  // namespace
@@ -368,7 +392,7 @@ bool FileMosaic::Open(const char* inputPath) {
         input = nullptr;
         return false;
     }
-    if (!IsCompleteOnDisk()) return LoadWhole(inputPath);
+    if (!LocateCompleteRows()) return LoadWhole(inputPath);
     inputName = inputPath;
     return true;
 }
@@ -379,9 +403,10 @@ bool FileMosaic::LoadWhole(const char* inputPath) {
     return image.LoadFile(inputPath);
 }
 
-// Every row must be there in full: the reader's rules for data that ends early are the image's.
-// The offsets of all rows then lie within a size the stream itself reported.
-bool FileMosaic::IsCompleteOnDisk() {
+// Notes where the rows start and tells whether every row is there in full: the reader's rules for
+// data that ends early are the image's. The offsets of all rows then lie within a size the stream
+// itself reported, so they fit its seek.
+bool FileMosaic::LocateCompleteRows() {
     const long position = std::ftell(input);
     if (position < 0 || std::fseek(input, 0, SEEK_END) != 0) return false;
     const long size = std::ftell(input);
@@ -392,26 +417,21 @@ bool FileMosaic::IsCompleteOnDisk() {
 
 bool FileMosaic::Write(const char* outputPath, int32_t left, int32_t top, int32_t right, int32_t bottom,
                        int32_t stride) {
-    // Rows cannot be read from the file being replaced; some systems do not even let an open
-    // file be replaced.
-    if (Streamed() && IsSameFile(inputName, outputPath) && !LoadWhole(inputName.c_str())) return false;
+    inputFailed = false;
+    // Windows does not let a file that is open be replaced, so a mosaic over its own input is
+    // made in memory everywhere.
+    if (Streamed() && IsSameFile(inputName.c_str(), outputPath) && !LoadWhole(inputName.c_str())) {
+        inputFailed = true;
+        return false;
+    }
     if (!Streamed()) {
         PixelateBlocksWithStride(image, left, top, right, bottom, stride);
         return image.SaveFile(outputPath);
     }
-    const int32_t width = rows.width;
-    const StreamSource source{input, firstRowOffset, width, rows.height, RowStride(width, image.GetDepth())};
-    const BlockPlan plan{left, top, right, bottom, stride};
-    switch (image.GetDepth()) {
-        case 1: return StreamIndexed<1>(source, image, plan, outputPath);
-        case 4: return StreamIndexed<4>(source, image, plan, outputPath);
-        case 8: return StreamIndexed<8>(source, image, plan, outputPath);
-        case 16:
-            return StreamPixels(source, image, plan, outputPath, Decode16(rows.redMask, rows.greenMask, rows.blueMask),
-                                Encode16{}, 2, false);
-        case 24: return StreamPixels(source, image, plan, outputPath, Decode24{width}, Encode24{width}, 3, true);
-        default: return StreamPixels(source, image, plan, outputPath, Decode32{}, Encode32{}, 4, true);
-    }
+    const StreamSource source{input, firstRowOffset, rows.width, rows.height, RowStride(rows.width, image.GetDepth())};
+    const Outcome outcome = StreamByDepth(source, image, rows, BlockPlan{left, top, right, bottom, stride}, outputPath);
+    inputFailed = outcome == Outcome::InputFailed;
+    return outcome == Outcome::Written;
 }
 
 }  // namespace rastero

@@ -13,8 +13,11 @@ namespace rastero {
 // PixelateBlocksWithStride and SaveFile one after another would write. A complete file on disk
 // is streamed a band of rows at a time instead: the picture is never held whole, rows that no
 // block touches pass from one file to the other through their codecs alone, and block colours
-// are read from the few rows that hold the samples. Anything else (pixel data that ends early,
-// a device or a FIFO) goes through an image in memory, where the reader's rules for it live.
+// are read from the few rows that hold the samples. The stream seeks, where the reader only reads
+// forward, so it is kept to regular files whose every row is there. Everything else goes through
+// an image in memory: pixel data that ends early (the reader's rules for it live there), a device
+// or a FIFO, a file whose size the stream cannot report (beyond 2 GiB where `long` is 32 bits),
+// and an output that is the input.
 class FileMosaic {
 public:
     FileMosaic() = default;
@@ -28,17 +31,21 @@ public:
     bool Open(const char* inputPath);
 
     // Covers the rectangle with blocks `stride` apart, as PixelateBlocksWithStride does, and
-    // writes the result the way SaveFile does. Call once, after a successful Open. False when the
-    // output could not be written (or the input changed under the stream).
+    // writes the result the way SaveFile does. Call after a successful Open. False when nothing
+    // was written; InputFailed then tells whether the input was to blame.
     bool Write(const char* outputPath, int32_t left, int32_t top, int32_t right, int32_t bottom,
                int32_t stride);
+
+    // The last Write failed on the input's side: the file changed under the stream, or the
+    // memory to read it could not be had.
+    bool InputFailed() const { return inputFailed; }
 
     // Whether the picture is streamed rather than held in memory.
     bool Streamed() const { return input != nullptr; }
 
 private:
     bool LoadWhole(const char* inputPath);
-    bool IsCompleteOnDisk();
+    bool LocateCompleteRows();
 
     // The whole picture in memory, or, when streamed, only the file's depth, palette and
     // resolution.
@@ -47,6 +54,7 @@ private:
     std::string inputName;
     StoredRows rows;
     int64_t firstRowOffset = 0;
+    bool inputFailed = false;
 };
 
 }  // namespace rastero

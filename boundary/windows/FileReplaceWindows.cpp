@@ -103,4 +103,25 @@ bool IsExistingNonRegularFile(const char* path) {
     return device;
 }
 
+namespace {
+
+// The volume and the file's index on it name a file, whatever path led to it.
+bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION& info) {
+    const HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    return known;
+}
+
+}  // namespace
+
+bool IsSameFile(const char* first, const char* second) {
+    BY_HANDLE_FILE_INFORMATION a, b;
+    if (first == nullptr || second == nullptr || !FileIdentity(first, a) || !FileIdentity(second, b)) return false;
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
 }  // namespace rastero

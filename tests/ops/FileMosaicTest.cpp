@@ -86,6 +86,15 @@ TEST(FileMosaicTest, WritesTheBytesOfLoadPixelateSave) {
     }
 }
 
+// Pictures whose rows take several blocks of the stream, and rows of more blocks than the painter
+// in memory samples at once.
+TEST(FileMosaicTest, LargePictures) {
+    TempFolder folder;
+    ExpectSameAsInMemory(folder, MakeFixture(3001, 97, 24), Rect{-5, 3, 3001, 97}, 20);
+    ExpectSameAsInMemory(folder, MakeFixture(5003, 7, 8), Rect{0, 0, 5003, 7}, 1);
+    ExpectSameAsInMemory(folder, MakeFixture(9001, 5, 4), Rect{1, 1, 9000, 4}, 2);
+}
+
 // Palettes whose colours repeat map several indexes to one, and a short colour table leaves the
 // rest of the palette white: the rows then pass through a table that is not the identity.
 TEST(FileMosaicTest, IndexesOfRepeatedColoursAreRemapped) {
@@ -144,7 +153,8 @@ TEST(FileMosaicTest, RefusesWhatTheReaderRefuses) {
     EXPECT_FALSE(refused.Open(folder.File("top-down.bmp").c_str()));
 }
 
-// Writing over the input cannot read rows from the file being replaced.
+// Writing over the input, here under another spelling of its name, cannot stream from the file
+// being replaced.
 TEST(FileMosaicTest, OutputOverTheInput) {
     TempFolder folder;
     const std::string input = folder.File("in.bmp");
@@ -152,9 +162,25 @@ TEST(FileMosaicTest, OutputOverTheInput) {
     const Bytes want = InMemoryMosaic(input, folder.File("want.bmp"), Rect{0, 0, 45, 41}, 20);
     FileMosaic mosaic;
     ASSERT_TRUE(mosaic.Open(input.c_str()));
-    ASSERT_TRUE(mosaic.Write(input.c_str(), 0, 0, 45, 41, 20));
+    ASSERT_TRUE(mosaic.Write((folder.Path() + "/./in.bmp").c_str(), 0, 0, 45, 41, 20));
     EXPECT_EQ(ReadFileBytes(input), want);
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.bmp", "want.bmp"}));
+}
+
+// A file cut short after it was opened leaves nothing, and the input takes the blame.
+TEST(FileMosaicTest, InputThatShrinksUnderTheStream) {
+    TempFolder folder;
+    const BmpFixture fixture = MakeFixture(30, 30, 24);
+    WriteFileBytes(folder.File("in.bmp"), fixture.FileBytes());
+    FileMosaic mosaic;
+    ASSERT_TRUE(mosaic.Open(folder.File("in.bmp").c_str()));
+    ASSERT_TRUE(mosaic.Streamed());
+    Bytes cut = fixture.FileBytes();
+    cut.resize(cut.size() / 2);
+    WriteFileBytes(folder.File("in.bmp"), cut);
+    EXPECT_FALSE(mosaic.Write(folder.File("out.bmp").c_str(), 0, 0, 30, 30, 20));
+    EXPECT_TRUE(mosaic.InputFailed());
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.bmp"});
 }
 
 TEST(FileMosaicTest, FailedWriteLeavesNoFile) {
@@ -163,6 +189,7 @@ TEST(FileMosaicTest, FailedWriteLeavesNoFile) {
     FileMosaic mosaic;
     ASSERT_TRUE(mosaic.Open(folder.File("in.bmp").c_str()));
     EXPECT_FALSE(mosaic.Write(folder.File("no-such-folder/out.bmp").c_str(), 0, 0, 30, 30, 20));
+    EXPECT_FALSE(mosaic.InputFailed());
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"in.bmp"});
 }
 
