@@ -191,6 +191,16 @@ TEST_F(WindowsModuleHost, ReplacesAnExistingOutputAndLeavesNothingElse) {
     EXPECT_EQ(entries, "in.bmp out.bmp ");
 }
 
+// The system does not let a file that is open be replaced, so the mosaic over its own input must
+// not be streamed from it; names outside ASCII show that the two names are compared as files.
+TEST_F(WindowsModuleHost, WritesOverItsOwnInput) {
+    for (const std::wstring name : {L"same.bmp", L"€ – same.bmp"}) {
+        ASSERT_TRUE(WriteBytes(folder + name, File(PatternColor)));
+        EXPECT_EQ(pixelate((folder + name).c_str(), (folder + name).c_str(), 0, 0, 40, 40), 999);
+        EXPECT_TRUE(ReadBytes(folder + name) == File(MosaicColor)) << Narrow(name);
+    }
+}
+
 TEST_F(WindowsModuleHost, MissingInputGivesOneAndWritesNothing) {
     EXPECT_EQ(pixelate((folder + L"missing.bmp").c_str(), (folder + L"out.bmp").c_str(), 0, 0, 40, 40), 1);
     EXPECT_EQ(pixelate(nullptr, (folder + L"out.bmp").c_str(), 0, 0, 40, 40), 1);
