@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "image/BmpImage.h"
+#include "ops/FileMosaic.h"
 #include "ops/Pixelate.h"
 
 namespace {
 
 using rastero::BmpImage;
+using rastero::FileMosaic;
 using rastero::BmpPixel;
 
 constexpr int32_t RowWidth = 8000;
@@ -118,6 +120,25 @@ void LoadFile(benchmark::State& state) {
 }
 BENCHMARK(LoadFile)->Arg(1)->Arg(4)->Arg(8)->Arg(16)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveFile)->Arg(1)->Arg(4)->Arg(8)->Arg(16)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond);
+
+// The streamed mosaic file to file: a face-sized region (most rows only pass through their
+// codecs) and the whole picture (every row painted), per depth.
+void StreamMosaic(benchmark::State& state) {
+    const auto depth = static_cast<int32_t>(state.range(0));
+    const bool whole = state.range(1) != 0;
+    FileImage(depth);
+    const std::string input = BenchFile(depth);
+    const std::string output = BenchFile(depth) + ".out";
+    for (auto _ : state) {
+        FileMosaic mosaic;
+        benchmark::DoNotOptimize(mosaic.Open(input.c_str()) &&
+                                 (whole ? mosaic.Write(output.c_str(), 0, 0, 2000, 1500, 20)
+                                        : mosaic.Write(output.c_str(), 800, 550, 1200, 950, 20)));
+    }
+    state.SetItemsProcessed(state.iterations() * 2000 * 1500);
+}
+BENCHMARK(StreamMosaic)->ArgsProduct({{1, 4, 8, 16, 24, 32}, {0, 1}})->ArgNames({"depth", "whole"})
+    ->Unit(benchmark::kMillisecond);
 
 BmpImage& PixelateImage() {
     static BmpImage image;
