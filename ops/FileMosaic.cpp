@@ -104,8 +104,11 @@ public:
 
     IndexCodec(const BmpImage& image, int32_t width)
         : image(image), matcher(image), pixelBytes((int64_t{width} * Bits + 7) / 8) {
+        // Each index through the same matcher that gives the blocks theirs.
+        BmpPixel entries[1 << Bits];
+        for (int32_t i = 0; i < (1 << Bits); ++i) entries[i] = image.PaletteColor(i);
         uint8_t remap[1 << Bits];
-        for (int32_t i = 0; i < (1 << Bits); ++i) remap[i] = image.NearestPaletteIndex(image.PaletteColor(i));
+        matcher.IndexesOf(entries, 1 << Bits, remap);
         for (uint32_t byte = 0; byte < 256; ++byte) {
             uint32_t mapped = 0;
             for (int32_t k = 0; k < PerByte; ++k) mapped |= uint32_t{remap[(byte >> Shift(k)) & IndexMask]} << Shift(k);
